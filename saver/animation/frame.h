@@ -1,0 +1,10 @@
+#pragma once
+// One frame of the show, drawn on the main thread for each paint request.
+#include "scene/points.h"
+
+extern int spin_theta;
+extern int spin_phi;
+extern real spin_change_chance;
+extern real figure_change_chance;
+
+void render_frame();

@@ -1,0 +1,19 @@
+#pragma once
+// A point of the cloud: where it is, and the glide that carries it to its
+// next place and colour.
+#include "scene/points.h"
+
+struct Particle {
+    Point3D pos;
+    real view_x, view_y, view_z;
+    int screen_x, screen_y;
+    Point3D start;
+    Point3D target;
+    real step_x, step_y, step_z;
+    real step_r, step_g, step_b;
+    int start_r, start_g, start_b;
+    int duration;
+    int elapsed;
+    int target_color;
+    bool arrived;
+};

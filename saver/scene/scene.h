@@ -1,0 +1,26 @@
+#pragma once
+// The scene of a show: camera, particles, depth range, drawn area, sound.
+#include "animation/particle.h"
+
+#include <windows.h>
+
+const int particle_rows = 19;
+const int particle_columns = 36;
+
+extern Point3D camera;
+extern Particle particles[particle_rows][particle_columns];
+extern int depth_near;
+extern int depth_far;
+extern int depth_span;
+extern int view_width;
+extern int view_height;
+extern int view_left;
+extern int view_top;
+extern int figure;
+extern char sound_path[MAX_PATH];
+
+void set_depth_range(int near_depth, int far_depth);
+void particle_init(Particle& p, int dist, int theta, int phi, int colour);
+void program_directory(char* directory, int size);
+void scene_start();
+int random_bright_color();

@@ -1,0 +1,137 @@
+#include "shell/modes.h"
+
+#include "scene/random.h"
+#include "scene/scene.h"
+#include "scene/surface.h"
+#include "shell/about_box.h"
+#include "shell/render_thread.h"
+#include "shell/window.h"
+
+#include <cstdlib>
+
+bool preview_mode;
+HDC window_dc;
+
+namespace {
+
+char upper_ascii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+void run_message_loop()
+{
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}
+
+SaverMode mode_from_argument(const char* argument)
+{
+    if (!argument || !argument[0])
+        return mode_full_screen;
+    // "/c", "-c:1234" and "xc" all name their mode by the second character; a
+    // lone character names it itself and keeps its case.
+    char letter = argument[1] ? upper_ascii(argument[1]) : argument[0];
+    if (letter == 'C')
+        return mode_about;
+    if (letter == 'P')
+        return mode_preview;
+    return mode_full_screen;
+}
+
+int read_decimal(const char* text)
+{
+    if (!text)
+        return 0;
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        ++text;
+    unsigned value = 0;
+    while (*text >= '0' && *text <= '9')
+        value = value * 10u + static_cast<unsigned>(*text++ - '0');
+    return static_cast<int>(negative ? 0u - value : value);
+}
+
+void choose_mode()
+{
+    const char* first = __argc > 1 ? __argv[1] : "";
+    switch (mode_from_argument(first)) {
+    case mode_about:
+        show_about_box();
+        break;
+    case mode_preview:
+        run_preview(reinterpret_cast<HWND>(
+            static_cast<INT_PTR>(read_decimal(__argc > 2 ? __argv[2] : nullptr))));
+        break;
+    case mode_full_screen:
+        run_full_screen();
+        break;
+    }
+}
+
+void run_preview(HWND parent)
+{
+    preview_mode = true;
+    // Without a live parent there is nowhere to draw; a child window of
+    // nothing would not even be created.
+    if (!parent || !IsWindow(parent))
+        return;
+    RECT area;
+    GetWindowRect(parent, &area);
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    create_saver_window(width, height, parent);
+    start_render_thread();
+    view_left = 0;
+    view_top = 0;
+    view_width = width;
+    view_height = height;
+    random_seed_from_clock();
+    closing_requested = false;
+    window_dc = GetDC(main_window);
+    surface_create(surface, window_dc, view_width, view_height,
+                   view_width / 2, view_height / 2, 0);
+    point_set_polar_param(camera, 200, 60, 40, 100);
+    set_depth_range(150, 350);
+    scene_start();
+    run_message_loop();
+}
+
+void run_full_screen()
+{
+    preview_mode = false;
+    HWND previous_foreground = GetForegroundWindow();
+    ShowCursor(FALSE);
+    RECT screen;
+    GetWindowRect(GetDesktopWindow(), &screen);
+    int screen_width = screen.right - screen.left;
+    int screen_height = screen.bottom - screen.top;
+    create_saver_window(screen_width, screen_height, nullptr);
+    start_render_thread();
+    random_seed_from_clock();
+    closing_requested = false;
+    view_left = (screen_width - view_width) / 2;
+    view_top = (screen_height - view_height) / 2;
+    window_dc = GetDC(main_window);
+    surface_create(surface, window_dc, 600, 400, 300, 200, 0);
+    SelectObject(window_dc, black_pen);
+    SelectObject(window_dc, black_brush);
+    Rectangle(window_dc, 0, 0, screen.right, screen.bottom);
+    point_set_polar_param(camera, 200, 60, 40, 200);
+    set_depth_range(150, 350);
+    scene_start();
+
+    BOOL was_running = FALSE;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &was_running, 0);
+    run_message_loop();
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &was_running, 0);
+    ShowCursor(TRUE);
+    SetForegroundWindow(previous_foreground);
+}

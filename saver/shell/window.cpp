@@ -1,0 +1,77 @@
+#include "shell/window.h"
+
+#include "animation/frame.h"
+#include "scene/scene.h"
+#include "shell/modes.h"
+
+HWND main_window;
+bool closing_requested;
+std::atomic<bool> show_finished;
+
+const char saver_class_name[] = "VorantScreenSaverClass";
+
+namespace {
+
+const char saver_title[] = "VorantSS";
+
+void register_saver_class(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_PARENTDC;
+    wc.lpfnWndProc = saver_window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "MAINICON");
+    wc.lpszClassName = saver_class_name;
+    RegisterClassA(&wc);
+}
+
+void on_input()
+{
+    if (preview_mode)
+        return;
+    closing_requested = true;
+    particles[0][0].arrived = true;
+    figure_change_chance = 0.9;
+}
+
+}
+
+HWND create_saver_window(int width, int height, HWND parent)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    register_saver_class(instance);
+    HWND window;
+    if (parent) {
+        window = CreateWindowExA(0, saver_class_name, saver_title,
+                                 WS_CHILD | WS_VISIBLE | WS_DISABLED,
+                                 0, 0, width, height, parent, nullptr, instance, nullptr);
+    } else {
+        window = CreateWindowExA(0, saver_class_name, saver_title, WS_POPUP | WS_VISIBLE,
+                                 0, 0, width, height, nullptr, nullptr, instance, nullptr);
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
+    }
+    main_window = window;
+    return window;
+}
+
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        render_frame();
+        return 0;
+    case WM_NCCREATE:
+        return 1;
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        on_input();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+}

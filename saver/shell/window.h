@@ -1,0 +1,15 @@
+#pragma once
+// The saver window: its class, its procedure, and the flags it shares with
+// the render thread.
+#include <windows.h>
+
+#include <atomic>
+
+extern HWND main_window;
+extern bool closing_requested;
+extern std::atomic<bool> show_finished;
+
+extern const char saver_class_name[];
+
+HWND create_saver_window(int width, int height, HWND parent);
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

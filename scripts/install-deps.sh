@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the demo need on Debian 12.
+# Quick when everything is already there: apt is only called for what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build make
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  googletest
+  wine wine32 wine64
+  xvfb xauth xdotool x11-utils imagemagick
+  python3
+)
+
+missing=()
+arch_missing=0
+dpkg --print-foreign-architectures | grep -qx i386 || arch_missing=1
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ "$arch_missing" = 0 ] && [ "${#missing[@]}" = 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" != 0 ]; then
+  echo "missing packages: ${missing[*]}; run this script as root" >&2
+  exit 1
+fi
+
+echo "installing: ${missing[*]}"
+[ "$arch_missing" = 0 ] || dpkg --add-architecture i386
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,29 @@
+# Sourced by the other scripts: an isolated Wine prefix under the build folder,
+# quiet, and without the Mono/Gecko installers.
+# Usage: . scripts/wine-env.sh BUILD_DIR
+build_dir=$(cd "${1:?build folder}" && pwd)
+export WINEPREFIX="$build_dir/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Creates the prefix once; later runs reuse it.
+ensure_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating Wine prefix $WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+# A persistent, warmed wineserver: otherwise Wine's services inherit the
+# caller's pipes (ctest then waits for them forever) and every process pays
+# the start-up.
+start_wineserver() {
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+}

@@ -1,0 +1,116 @@
+#include "support/programs.h"
+
+std::string sibling_path(const char* name)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    dir.erase(dir.find_last_of('\\') + 1);
+    return dir + name;
+}
+
+Program start_program(const char* name, const std::string& arguments)
+{
+    std::string command = "\"" + sibling_path(name) + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    Program program;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &info)) {
+        CloseHandle(info.hThread);
+        program.process = info.hProcess;
+        program.id = info.dwProcessId;
+    }
+    return program;
+}
+
+bool has_exited(const Program& program, DWORD timeout_ms)
+{
+    return WaitForSingleObject(program.process, timeout_ms) == WAIT_OBJECT_0;
+}
+
+void kill_program(Program& program)
+{
+    if (!program.process)
+        return;
+    TerminateProcess(program.process, 99);
+    WaitForSingleObject(program.process, 5000);
+    CloseHandle(program.process);
+    program.process = nullptr;
+}
+
+DWORD wait_for_exit(Program& program, DWORD timeout_ms)
+{
+    if (!has_exited(program, timeout_ms)) {
+        kill_program(program);
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(program.process, &code);
+    CloseHandle(program.process);
+    program.process = nullptr;
+    return code;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process_id;
+    const char* class_name;
+    HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM lparam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lparam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[256];
+    if (owner == search->process_id && GetClassNameA(window, name, sizeof name)
+        && lstrcmpiA(name, search->class_name) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}
+
+HWND wait_for_window(const Program& program, const char* class_name, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    do {
+        WindowSearch search = {program.id, class_name, nullptr};
+        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        pump_messages(20);
+    } while (GetTickCount() - start < timeout_ms);
+    return nullptr;
+}
+
+HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    do {
+        HWND child = FindWindowExA(parent, nullptr, class_name, nullptr);
+        if (child)
+            return child;
+        pump_messages(20);
+    } while (GetTickCount() - start < timeout_ms);
+    return nullptr;
+}
+
+void pump_messages(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Starting the programs under test and finding their windows.
+#include <windows.h>
+
+#include <string>
+
+// The full path of a file that the build puts next to the running test.
+std::string sibling_path(const char* name);
+
+struct Program {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+
+// Starts NAME (a sibling of the test) with the given arguments.
+Program start_program(const char* name, const std::string& arguments);
+// Waits for the program to end; returns its exit code, or STILL_ACTIVE after
+// the timeout (the program is then killed).
+DWORD wait_for_exit(Program& program, DWORD timeout_ms);
+bool has_exited(const Program& program, DWORD timeout_ms);
+void kill_program(Program& program);
+
+// Polls for a top-level window of the class, belonging to the process.
+HWND wait_for_window(const Program& program, const char* class_name, DWORD timeout_ms);
+// Polls for a child of PARENT with the class.
+HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms);
+
+// Runs messages of this thread for a while (keeps our own windows alive).
+void pump_messages(DWORD ms);
