@@ -17,3 +17,13 @@ struct Particle {
     int target_color;
     bool arrived;
 };
+
+void particle_move_polar(Particle& p, int dist, int theta, int phi, int duration, int colour);
+void particle_move_polar_offset(Particle& p, int dist, int theta, int phi,
+                                int ox, int oy, int oz, int duration, int colour);
+void particle_move_cartesian(Particle& p, int x, int y, int z, int duration, int colour);
+void particle_move_cartesian_offset(Particle& p, int x, int y, int z,
+                                    int ox, int oy, int oz, int duration, int colour);
+void particle_move_cylindrical(Particle& p, int radius, int angle, int z, int duration,
+                               int colour);
+void particle_step(Particle& p);

@@ -1,0 +1,6 @@
+#pragma once
+// From a particle's place in the world to one depth-faded pixel.
+#include "animation/particle.h"
+
+void particle_project(Particle& p);
+void particle_plot(const Particle& p);
