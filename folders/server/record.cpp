@@ -1,0 +1,74 @@
+#include "server/record.h"
+
+#include "server/module.h"
+
+#include <objbase.h>
+#include <cstring>
+
+const char g_szClassIdText[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
+
+const char g_szRecordFileName[] = "Desktop.ini";
+const char g_szSectionShell[] = ".ShellClassInfo";
+const char g_szKeyClassId[] = "CLSID";
+const char g_szSectionIcons[] = "QXIcons";
+const char g_szKeyIconFileClosed[] = "IconFileClosed";
+const char g_szKeyIndexClosed[] = "IndexClosed";
+const char g_szKeyIconFileOpened[] = "IconFileOpened";
+const char g_szKeyIndexOpened[] = "IndexOpened";
+const char g_szKeyAnimateLarge[] = "AnimateLarge";
+
+// Read back when the key is missing; braces-free upper case, so no class
+// identifier text can ever equal it.
+static const char s_szNoClassId[] = "NOCLASSIDINRECORD";
+
+BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath)
+{
+    size_t cchFolder = std::strlen(pszFolder);
+    size_t cchName = sizeof g_szRecordFileName - 1;
+    pszIniPath[0] = '\0';
+    if (cchFolder + 1 + cchName >= MAX_PATH)
+        return FALSE;
+    std::memcpy(pszIniPath, pszFolder, cchFolder);
+    pszIniPath[cchFolder] = '\\';
+    std::memcpy(pszIniPath + cchFolder + 1, g_szRecordFileName, cchName + 1);
+    return TRUE;
+}
+
+BOOL FolderPathToAnsi(const WCHAR* pwszFolder, char* pszFolder)
+{
+    BOOL bUsedDefault = FALSE;
+    int cb = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pwszFolder, -1,
+                                 pszFolder, MAX_PATH, nullptr, &bUsedDefault);
+    if (cb == 0 || bUsedDefault) {
+        pszFolder[0] = '\0';
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Our class in the registry text form that StringFromCLSID gives, in the
+// system code page.
+static BOOL GetClassIdText(char* pszText)
+{
+    LPOLESTR pwszClassId = nullptr;
+    if (FAILED(StringFromCLSID(CLSID_FolderIcons, &pwszClassId)))
+        return FALSE;
+    WideCharToMultiByte(CP_ACP, 0, pwszClassId, -1, pszText, MAX_PATH, nullptr, nullptr);
+    CoTaskMemFree(pwszClassId);
+    return TRUE;
+}
+
+BOOL IsFolderCustomizable(const char* pszIniPath)
+{
+    if (std::strlen(pszIniPath) >= MAX_PATH)
+        return FALSE;
+    char szValue[MAX_PATH];
+    GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoClassId,
+                             szValue, sizeof szValue, pszIniPath);
+    char szClassId[MAX_PATH];
+    if (!GetClassIdText(szClassId))
+        return FALSE;
+    if (lstrcmpiA(szValue, szClassId) == 0)
+        return TRUE;
+    return std::strcmp(szValue, s_szNoClassId) == 0;
+}

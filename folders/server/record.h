@@ -1,0 +1,32 @@
+#pragma once
+// The folder customization record: the folder's own Desktop.ini. Every reader
+// and writer of the record names its sections and keys through these.
+#include <windows.h>
+
+extern const char g_szClassIdText[];        // the class as Desktop.ini spells it
+
+extern const char g_szRecordFileName[];     // "Desktop.ini"
+extern const char g_szSectionShell[];       // ".ShellClassInfo"
+extern const char g_szKeyClassId[];         // "CLSID"
+extern const char g_szSectionIcons[];       // "QXIcons"
+extern const char g_szKeyIconFileClosed[];
+extern const char g_szKeyIndexClosed[];
+extern const char g_szKeyIconFileOpened[];
+extern const char g_szKeyIndexOpened[];
+extern const char g_szKeyAnimateLarge[];
+
+// Forms "<folder>\Desktop.ini" into a MAX_PATH buffer. A folder whose record
+// path would not fit is refused (FALSE, empty buffer) rather than cut short,
+// since a cut path names some other file.
+BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath);
+
+// Converts a folder's wide path to the system code page into a MAX_PATH
+// buffer. Refuses (FALSE, empty buffer) a path that does not fit or that has
+// characters the code page cannot represent: a best-fit or '?' substitute
+// would name another folder, whose record we must never touch.
+BOOL FolderPathToAnsi(const WCHAR* pwszFolder, char* pszFolder);
+
+// TRUE when the record at pszIniPath is free for us: no "CLSID" key at all,
+// or one that names our class in any letter case. An over-long path is never
+// customizable.
+BOOL IsFolderCustomizable(const char* pszIniPath);
