@@ -3,7 +3,14 @@
 # Usage: . scripts/wine-env.sh BUILD_DIR
 build_dir=$(cd "${1:?build folder}" && pwd)
 export WINEPREFIX="$build_dir/wineprefix"
-export WINEARCH=win32
+# A 64-bit build runs in a 64-bit prefix (wine64), the 32-bit one in win32.
+if grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build_dir/CMakeCache.txt"; then
+  export WINEARCH=win64
+  wine_boot="/usr/lib/wine/wine64 wineboot"
+else
+  export WINEARCH=win32
+  wine_boot="wineboot"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -11,7 +18,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "creating Wine prefix $WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
+    $wine_boot -i </dev/null >/dev/null 2>&1
     wineserver -w
   fi
 }

@@ -1,0 +1,90 @@
+#include "page/setup.h"
+
+#include "page/tree_scan.h"
+#include "server/record.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace {
+
+// SFGAO_HASSUBFOLDER | FILESYSTEM | FOLDER | DROPTARGET | CANDELETE |
+// CANRENAME | CANLINK | CANMOVE (0xE0000136), little-endian. No CANCOPY and
+// no HASPROPSHEET.
+const BYTE c_abFolderAttributes[] = {0x36, 0x01, 0x00, 0xE0};
+
+const char c_szUninstallText[] = "Uninstal have to search your local drives to clear customization.";
+const char c_szUninstallCaption[] = "Uninstall";
+
+// 26 roots of four characters each and the closing empty string fit easily.
+const DWORD c_cchDriveList = 260;
+
+void ClearFixedDrive(const char* pszRoot)
+{
+    char szDrive[MAX_PATH];
+    lstrcpynA(szDrive, pszRoot, sizeof szDrive);
+    char* pszBackslash = std::strchr(szDrive, '\\');
+    if (pszBackslash)
+        *pszBackslash = '\0';
+    ClearCustomizationsInTree(szDrive);
+}
+
+void ClearFixedDrives()
+{
+    char szDrives[c_cchDriveList] = {};
+    DWORD cch = GetLogicalDriveStringsA(c_cchDriveList, szDrives);
+    if (cch == 0 || cch > c_cchDriveList)
+        return;
+    for (const char* pszRoot = szDrives; *pszRoot; pszRoot += lstrlenA(pszRoot) + 1) {
+        if (GetDriveTypeA(pszRoot) == DRIVE_FIXED)
+            ClearFixedDrive(pszRoot);
+    }
+}
+
+// The shell caches folder icons; these make it drop every cached image and
+// ask again.
+void NotifyShell()
+{
+    LPCVOID pvAll = reinterpret_cast<LPCVOID>(static_cast<INT_PTR>(-1));
+    SHChangeNotify(SHCNE_UPDATEIMAGE, SHCNF_DWORD | SHCNF_FLUSHNOWAIT, pvAll, nullptr);
+    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_DWORD | SHCNF_FLUSHNOWAIT, pvAll, nullptr);
+}
+
+void RedrawDesktop()
+{
+    RedrawWindow(GetDesktopWindow(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW
+                     | RDW_ERASENOW);
+}
+
+}
+
+// The rest of the class's registration is the setup file's; without it there
+// is no class to describe, so the class key is opened and never created.
+extern "C" void CALLBACK Install(HWND, HINSTANCE, LPSTR, int)
+{
+    char szClassKey[MAX_PATH];
+    wsprintfA(szClassKey, "CLSID\\%s", g_szClassIdText);
+    HKEY hClass = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, szClassKey, 0, KEY_CREATE_SUB_KEY, &hClass) != ERROR_SUCCESS)
+        return;
+    HKEY hShellFolder = nullptr;
+    DWORD dwDisposition = 0;
+    char szNoClass[] = "";
+    if (RegCreateKeyExA(hClass, "ShellFolder", 0, szNoClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &hShellFolder, &dwDisposition) == ERROR_SUCCESS) {
+        RegSetValueExA(hShellFolder, "Attributes", 0, REG_BINARY, c_abFolderAttributes,
+                       sizeof c_abFolderAttributes);
+        RegCloseKey(hShellFolder);
+    }
+    RegCloseKey(hClass);
+}
+
+extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
+{
+    MessageBoxA(nullptr, c_szUninstallText, c_szUninstallCaption, MB_OK);
+    ClearFixedDrives();
+    NotifyShell();
+    RedrawDesktop();
+}

@@ -1,0 +1,83 @@
+#include "page/tree_scan.h"
+
+#include "page/customization.h"
+#include "server/record.h"
+
+#include <windows.h>
+#include <cstring>
+
+namespace {
+
+const char c_szListPattern[] = "*.*";
+
+// Forms "<directory>\<name>" in a MAX_PATH buffer. A path that would not fit
+// is refused, never cut: a cut path names some other file.
+BOOL JoinPath(const char* pszDirectory, const char* pszName, char* pszPath)
+{
+    size_t cchDirectory = std::strlen(pszDirectory);
+    size_t cchName = std::strlen(pszName);
+    if (cchDirectory + 1 + cchName >= MAX_PATH)
+        return FALSE;
+    std::memcpy(pszPath, pszDirectory, cchDirectory);
+    pszPath[cchDirectory] = '\\';
+    std::memcpy(pszPath + cchDirectory + 1, pszName, cchName + 1);
+    return TRUE;
+}
+
+BOOL IsDirectory(const WIN32_FIND_DATAA& fd)
+{
+    return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A name starting with a dot covers "." and ".." as well as folders that
+// their owners keep out of sight. Links and junctions are not followed: the
+// folder they lead to is scanned under its own path when it lies on a fixed
+// drive, and one that leads back to an ancestor would never end.
+BOOL IsScannedDirectory(const WIN32_FIND_DATAA& fd)
+{
+    return fd.cFileName[0] != '.' && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+BOOL IsRecordFile(const WIN32_FIND_DATAA& fd)
+{
+    return lstrcmpiA(fd.cFileName, g_szRecordFileName) == 0;
+}
+
+// A record that names another class belongs to that class and stays whole.
+void ClearRecord(const char* pszDirectory)
+{
+    char szIniPath[MAX_PATH];
+    if (MakeRecordPath(pszDirectory, szIniPath) && IsFolderCustomizable(szIniPath))
+        RemoveCustomization(szIniPath);
+}
+
+void ClearEntry(const char* pszDirectory, const WIN32_FIND_DATAA& fd)
+{
+    if (IsDirectory(fd)) {
+        char szSubdirectory[MAX_PATH];
+        if (IsScannedDirectory(fd) && JoinPath(pszDirectory, fd.cFileName, szSubdirectory))
+            ClearCustomizationsInTree(szSubdirectory);
+    } else if (IsRecordFile(fd)) {
+        ClearRecord(pszDirectory);
+    }
+}
+
+}
+
+// Depth first, in listing order. Each level holds only its listing record
+// and one path buffer, and paths never outgrow MAX_PATH, so the depth of the
+// recursion is bounded by the path limit whatever the tree looks like.
+void ClearCustomizationsInTree(const char* pszDirectory)
+{
+    char szPattern[MAX_PATH];
+    if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
+        return;
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA(szPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        ClearEntry(pszDirectory, fd);
+    } while (FindNextFileA(hFind, &fd));
+    FindClose(hFind);
+}
