@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one test program in the drive-isolated scan prefix of a build folder.
 # Usage: scripts/run-scan-test.sh BUILD_DIR fixed|none PROGRAM [arguments...]
+#   PROGRAM is a file of the build's bin folder, run from drive t:.
 #   fixed: c: and d: are fixed drives; none: no fixed drive at all.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,4 +13,4 @@ make_scan_prefix
 set_scan_drive_types "$mode"
 start_wineserver
 trap stop_wineserver EXIT
-wine "$program" "$@" </dev/null
+wine "t:\\$(basename "$program")" "$@" </dev/null

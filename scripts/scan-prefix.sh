@@ -6,6 +6,8 @@
 #   c:  the prefix's own drive_c (fixed), user folders made plain
 #   d:  scan/drives/d (fixed), the tests' playground
 #   e:  scan/drives/e (floppy)   f: scan/drives/f (cdrom)   g: scan/drives/g (network)
+#   t:  the build's bin folder (cdrom), so test programs find their siblings
+#       through a drive path; the scan never enters it
 scan_root="$build_dir/scan"
 export WINEPREFIX="$scan_root/prefix"
 export HOME="$scan_root/home"
@@ -27,6 +29,7 @@ make_scan_prefix() {
     mkdir -p "$scan_drives/$drive"
     ln -sfn "$scan_drives/$drive" "$WINEPREFIX/dosdevices/$drive:"
   done
+  ln -sfn "$build_dir/bin" "$WINEPREFIX/dosdevices/t:"
   make_link_loops
 }
 
@@ -53,6 +56,7 @@ set_scan_drive_types() {
   wine reg add "$key" /v e: /d floppy /f </dev/null >/dev/null 2>&1
   wine reg add "$key" /v f: /d cdrom /f </dev/null >/dev/null 2>&1
   wine reg add "$key" /v g: /d network /f </dev/null >/dev/null 2>&1
+  wine reg add "$key" /v t: /d cdrom /f </dev/null >/dev/null 2>&1
   stop_wineserver
   wineserver -w
   echo "$mode" >"$marker"

@@ -1,0 +1,75 @@
+#pragma once
+// Driving folders.dll's setup entry points and building Desktop.ini fixtures
+// in the drive-isolated scan prefix.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+using RunDllEntry = void(CALLBACK*)(HWND, HINSTANCE, LPSTR, int);
+
+struct SetupEntries {
+    HMODULE module = nullptr;
+    RunDllEntry install = nullptr;
+    RunDllEntry uninstall = nullptr;
+};
+
+// Loads the folders.dll next to the test and finds its two entry points.
+SetupEntries load_setup_entries();
+
+extern const char kOurClass[];       // as Desktop.ini spells it
+extern const char kMissing[];        // read back for a key that is not there
+
+// The prefix is safe for a scan only when no drive maps the Linux root and no
+// user folder is a link out of the prefix. Empty when safe, else the reason.
+std::string scan_prefix_problem();
+
+// Deletes everything in a folder but the names kept; never follows links.
+void empty_folder(const std::wstring& folder, const std::vector<std::wstring>& keep);
+// Creates every folder along the path.
+void make_folders(const std::string& path);
+// Writes FOLDER\Desktop.ini with TEXT, hidden, and makes the folder read-only,
+// as applying a customization leaves them.
+void write_record(const std::string& folder, const std::string& text,
+                  const char* file_name = "Desktop.ini");
+// A record that carries our class and all five icon keys.
+std::string our_record_text();
+std::string read_file(const std::string& path);
+std::string read_key(const std::string& ini_path, const char* section, const char* key);
+bool is_customized(const std::string& folder);
+
+// Calls that folders.dll makes to the shell and to the window manager,
+// recorded through its import table: Wine's SHChangeNotify drops the
+// SHCNF_DWORD form before any listener sees it.
+struct NoticeCall {
+    LONG event;
+    UINT flags;
+    const void* item1;
+    const void* item2;
+};
+struct RedrawCall {
+    HWND window;
+    const RECT* rect;
+    HRGN region;
+    UINT flags;
+};
+
+// What one call of Uninstall showed and did.
+struct UninstallRun {
+    bool finished = false;          // returned within the time allowed
+    bool box_shown = false;
+    std::string box_text;
+    std::string box_caption;
+    bool box_has_icon = true;
+    bool box_has_owner = true;
+    bool box_has_cancel = true;
+    bool box_has_ok = false;
+    std::vector<NoticeCall> notices;
+    std::vector<RedrawCall> redraws;
+};
+
+// Calls Uninstall on a worker thread, answers its message box with OK (after
+// calling on_box, while the box is still up), and records the shell notices
+// and the redraw.
+UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
+                           DWORD timeout_ms);

@@ -1,0 +1,318 @@
+// Uninstall in a prefix whose fixed drives are c: (the prefix's own) and d:
+// (the tests' playground); e: is a floppy, f: a CD-ROM, g: a network drive.
+// scripts/run-scan-test.sh makes that prefix; the tests refuse any other.
+#include "folders/setup_support.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const DWORD kScanTimeoutMs = 60000;
+const char* const kIconKeys[] = {"IconFileClosed", "IndexClosed", "IconFileOpened", "IndexOpened",
+                                 "AnimateLarge"};
+
+std::string record_of(const std::string& folder, const char* file_name = "Desktop.ini")
+{
+    return folder + "\\" + file_name;
+}
+
+// Our six keys gone; the section headers stay.
+void expect_cleaned(const std::string& folder, const char* file_name = "Desktop.ini")
+{
+    std::string ini = record_of(folder, file_name);
+    EXPECT_EQ(read_key(ini, ".ShellClassInfo", "CLSID"), kMissing) << ini;
+    for (const char* key : kIconKeys)
+        EXPECT_EQ(read_key(ini, "QXIcons", key), kMissing) << ini << " " << key;
+    std::string text = read_file(ini);
+    EXPECT_NE(text.find("[.ShellClassInfo]"), std::string::npos) << text;
+    EXPECT_NE(text.find("[QXIcons]"), std::string::npos) << text;
+}
+
+// The two notices that make the shell drop every cached icon, then one
+// redraw of the whole desktop.
+void expect_shell_refreshed(const UninstallRun& run)
+{
+    const void* all = reinterpret_cast<const void*>(static_cast<INT_PTR>(-1));
+    const LONG events[] = {SHCNE_UPDATEIMAGE, SHCNE_UPDATEITEM};
+    ASSERT_EQ(run.notices.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(run.notices[i].event, events[i]) << std::hex << run.notices[i].event;
+        EXPECT_EQ(run.notices[i].flags, static_cast<UINT>(SHCNF_DWORD | SHCNF_FLUSHNOWAIT))
+            << std::hex << run.notices[i].flags;
+        EXPECT_EQ(run.notices[i].item1, all);
+        EXPECT_EQ(run.notices[i].item2, nullptr);
+    }
+    ASSERT_EQ(run.redraws.size(), 1u);
+    EXPECT_EQ(run.redraws[0].window, GetDesktopWindow());
+    EXPECT_EQ(run.redraws[0].rect, nullptr);
+    EXPECT_EQ(run.redraws[0].region, nullptr);
+    EXPECT_EQ(run.redraws[0].flags, 0x387u) << std::hex << run.redraws[0].flags;
+}
+
+class UninstallScan : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string problem = scan_prefix_problem();
+        ASSERT_EQ(problem, "") << "refusing to scan: run through scripts/run-scan-test.sh";
+        entries_ = load_setup_entries();
+        ASSERT_NE(entries_.uninstall, nullptr) << "Uninstall is not exported";
+        empty_folder(L"\\\\?\\d:", {L"loops"});
+        empty_folder(L"\\\\?\\d:\\loops\\a", {L"up1", L"up2"});
+        for (const wchar_t* drive : {L"\\\\?\\e:", L"\\\\?\\f:", L"\\\\?\\g:"})
+            empty_folder(drive, {});
+        SetFileAttributesA("d:\\", FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA("d:\\Desktop.ini");
+    }
+
+    UninstallRun uninstall(void (*on_box)(void*) = nullptr, void* context = nullptr)
+    {
+        return run_uninstall(entries_, on_box, context, kScanTimeoutMs);
+    }
+
+    SetupEntries entries_;
+};
+
+struct BoxTimeState {
+    bool root_customized = false;
+    bool nested_customized = false;
+};
+
+void note_state_at_box(void* context)
+{
+    auto* state = static_cast<BoxTimeState*>(context);
+    state->root_customized = is_customized("d:");
+    state->nested_customized = is_customized("d:\\projects\\icons");
+}
+
+TEST_F(UninstallScan, AsksFirstThenCleansEveryFixedDriveAndRefreshesTheShell)
+{
+    // The root's own record: the scan starts at "d:", so it lists "d:\*.*".
+    write_record("d:", our_record_text());
+    write_record("d:\\projects\\icons", our_record_text());
+    write_record("c:\\users\\Public\\Documents\\custom", our_record_text());
+    DWORD file_attributes = GetFileAttributesA("d:\\projects\\icons\\Desktop.ini");
+    DWORD folder_attributes = GetFileAttributesA("d:\\projects\\icons");
+
+    BoxTimeState at_box;
+    UninstallRun run = uninstall(note_state_at_box, &at_box);
+
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.box_shown);
+    EXPECT_EQ(run.box_text, "Uninstal have to search your local drives to clear customization.");
+    EXPECT_EQ(run.box_caption, "Uninstall");
+    EXPECT_FALSE(run.box_has_icon);
+    EXPECT_FALSE(run.box_has_owner);
+    EXPECT_TRUE(run.box_has_ok);
+    EXPECT_FALSE(run.box_has_cancel);
+    EXPECT_TRUE(at_box.root_customized) << "the scan ran before the box was answered";
+    EXPECT_TRUE(at_box.nested_customized) << "the scan ran before the box was answered";
+
+    expect_cleaned("d:");
+    expect_cleaned("d:\\projects\\icons");
+    expect_cleaned("c:\\users\\Public\\Documents\\custom");
+    EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons\\Desktop.ini") & ~FILE_ATTRIBUTE_ARCHIVE,
+              file_attributes & ~FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons"), folder_attributes);
+    expect_shell_refreshed(run);
+}
+
+enum class After { Cleaned, IconKeysGone, Untouched };
+
+struct RecordCase {
+    const char* what;
+    const char* folder;
+    const char* file_name;
+    std::string text;
+    After after;
+};
+
+std::string record_without_class()
+{
+    return "[.ShellClassInfo]\r\nInfoTip=kept tip\r\n"
+           "[QXIcons]\r\nIconFileClosed=a.dll\r\nIndexClosed=1\r\nIconFileOpened=a.dll\r\n"
+           "IndexOpened=2\r\nAnimateLarge=0\r\n"
+           "[Other]\r\nKey=kept value\r\n";
+}
+
+std::string record_of_class(const char* class_text)
+{
+    std::string text = our_record_text();
+    text.replace(text.find(kOurClass), std::string(kOurClass).size(), class_text);
+    return text;
+}
+
+std::vector<RecordCase> record_cases()
+{
+    return {
+        {"name in capitals", "d:\\caps", "DESKTOP.INI", our_record_text(), After::Cleaned},
+        {"class in lower case", "d:\\lower", "Desktop.ini",
+         record_of_class("{5e676c24-194a-11d1-9fcb-4854e821e610}"), After::Cleaned},
+        {"no CLSID key", "d:\\plain", "Desktop.ini", record_without_class(), After::IconKeysGone},
+        {"another class", "d:\\foreign", "Desktop.ini",
+         record_of_class("{00021400-0000-0000-C000-000000000046}"), After::Untouched},
+        {"empty CLSID", "d:\\emptyclass", "Desktop.ini", record_of_class(""), After::Untouched},
+        {"under a dot folder", "d:\\.cache\\inner", "Desktop.ini", our_record_text(), After::Untouched},
+        {"a dot folder itself", "d:\\work\\.config", "Desktop.ini", our_record_text(), After::Untouched},
+        {"hidden deep in a fixed tree", "d:\\work\\a\\b\\c\\d", "Desktop.ini", our_record_text(),
+         After::Cleaned},
+        {"floppy", "e:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
+        {"CD-ROM", "f:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
+        {"network drive", "g:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
+    };
+}
+
+TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
+{
+    std::vector<RecordCase> cases = record_cases();
+    for (const RecordCase& c : cases)
+        write_record(c.folder, c.text, c.file_name);
+
+    ASSERT_TRUE(uninstall().finished);
+
+    for (const RecordCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string ini = record_of(c.folder, c.file_name);
+        switch (c.after) {
+        case After::Cleaned:
+            expect_cleaned(c.folder, c.file_name);
+            break;
+        case After::IconKeysGone:
+            for (const char* key : kIconKeys)
+                EXPECT_EQ(read_key(ini, "QXIcons", key), kMissing) << key;
+            EXPECT_EQ(read_key(ini, ".ShellClassInfo", "InfoTip"), "kept tip");
+            EXPECT_EQ(read_key(ini, "Other", "Key"), "kept value");
+            break;
+        case After::Untouched:
+            EXPECT_EQ(read_file(ini), c.text);
+            break;
+        }
+    }
+}
+
+// Listings come back in name order under Wine: the folder after the one that
+// cannot be listed shows that the scan went on.
+TEST_F(UninstallScan, PassesOverAFolderItCannotListAndGoesOn)
+{
+    // A name the ANSI code page cannot spell: the A listing reports it with a
+    // '?', and a path through it cannot be listed.
+    const wchar_t unlisted[] = L"d:\\scan\\\x0416" L"unlisted";
+    const wchar_t after[] = L"d:\\scan\\\x20AC" L"after";
+    char after_ansi[MAX_PATH];
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, after, -1, after_ansi, MAX_PATH, nullptr, &lossy);
+    if (lossy)
+        GTEST_SKIP() << "the code page " << GetACP() << " cannot spell the folder after";
+    CreateDirectoryA("d:\\scan", nullptr);
+    ASSERT_TRUE(CreateDirectoryW(unlisted, nullptr));
+    write_record(after_ansi, our_record_text());
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA("d:\\scan\\?unlisted\\*.*", &data);
+    ASSERT_EQ(find, INVALID_HANDLE_VALUE) << "the fixture's folder can be listed after all";
+
+    ASSERT_TRUE(uninstall().finished);
+
+    expect_cleaned(after_ansi);
+}
+
+std::wstring long_path(const std::string& path)
+{
+    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+}
+
+void write_record_long(const std::string& folder, const std::string& text)
+{
+    std::wstring path = long_path(folder);
+    for (size_t at = path.find(L'\\', 7); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
+    HANDLE file = CreateFileW((path + L"\\Desktop.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string read_file_long(const std::string& path)
+{
+    HANDLE file = CreateFileW(long_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return kMissing;
+    std::string text(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    return text;
+}
+
+std::string nested(std::string folder, const char* level, int count)
+{
+    for (int i = 0; i < count; ++i)
+        folder += std::string("\\") + level;
+    return folder;
+}
+
+TEST_F(UninstallScan, LeavesPathsBeyondTheLimitAloneAndScansOn)
+{
+    // 250 characters: the folder itself fits, its Desktop.ini path does not.
+    const std::string edge = nested("d:\\deep", "abcd", 48) + "\\xx";
+    ASSERT_EQ(edge.size(), 250u);
+    // Far deeper than any 260-character buffer: 400 levels, 1,600 characters.
+    const std::string abyss = nested("d:\\deep", "abc", 400);
+    const std::string shallow = nested("d:\\deep", "abcd", 3);
+    write_record_long(edge, our_record_text());
+    write_record_long(abyss, our_record_text());
+    write_record(shallow, our_record_text());
+    write_record("d:\\later", our_record_text());
+
+    ASSERT_TRUE(uninstall().finished);
+
+    EXPECT_EQ(read_file_long(edge + "\\Desktop.ini"), our_record_text());
+    EXPECT_EQ(read_file_long(abyss + "\\Desktop.ini"), our_record_text());
+    expect_cleaned(shallow);
+    expect_cleaned("d:\\later");
+}
+
+TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
+{
+    // d:\loops\a\up1 -> d:\loops and up2 -> d:\ (made by the prefix script):
+    // two ways back up at every level, so following them never ends.
+    DWORD link = GetFileAttributesA("d:\\loops\\a\\up1");
+    ASSERT_NE(link, INVALID_FILE_ATTRIBUTES) << "the prefix has no link fixture";
+    ASSERT_TRUE(link & FILE_ATTRIBUTE_REPARSE_POINT) << std::hex << link;
+    write_record("d:\\loops\\a\\inner", our_record_text());
+
+    UninstallRun run = uninstall();
+
+    ASSERT_TRUE(run.finished) << "the scan did not end within " << kScanTimeoutMs << " ms";
+    expect_cleaned("d:\\loops\\a\\inner");
+}
+
+// Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
+TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
+{
+    ASSERT_EQ(scan_prefix_problem(), "") << "refusing to scan: run through scripts/run-scan-test.sh";
+    ASSERT_NE(GetDriveTypeA("d:\\"), static_cast<UINT>(DRIVE_FIXED)) << "d: is still a fixed drive";
+    ASSERT_NE(GetDriveTypeA("c:\\"), static_cast<UINT>(DRIVE_FIXED)) << "c: is still a fixed drive";
+    SetupEntries entries = load_setup_entries();
+    ASSERT_NE(entries.uninstall, nullptr);
+    write_record("d:\\nofixed", our_record_text());
+
+    UninstallRun run = run_uninstall(entries, nullptr, nullptr, kScanTimeoutMs);
+
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.box_shown);
+    EXPECT_EQ(read_file("d:\\nofixed\\Desktop.ini"), our_record_text());
+    expect_shell_refreshed(run);
+    SetFileAttributesA("d:\\nofixed\\Desktop.ini", FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA("d:\\nofixed\\Desktop.ini");
+    SetFileAttributesA("d:\\nofixed", FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA("d:\\nofixed");
+}
+
+}
