@@ -2,6 +2,8 @@
 # needs first (Debian 12, as root), so a fresh clone needs nothing else.
 PRESET ?= i686
 BUILD  := build/$(PRESET)
+# The shell extension also ships as a 64-bit library (the saver does not).
+X64    := build/x64
 DIST   := dist
 
 .PHONY: all deps configure build dist test demo bench clean
@@ -13,15 +15,19 @@ deps:
 
 configure: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake --preset $(PRESET)
+	@[ -f $(X64)/build.ninja ] || cmake --preset x64
 
 build: configure
 	cmake --build --preset $(PRESET)
+	cmake --build --preset x64
 
 dist: build
 	cmake --install $(BUILD) --prefix $(CURDIR)/$(DIST)
+	cmake --install $(X64) --prefix $(CURDIR)/$(DIST)
 
+# Both builds are tested even when the first one fails.
 test: build
-	scripts/run-tests.sh $(BUILD)
+	scripts/run-tests.sh $(BUILD); first=$$?; scripts/run-tests.sh $(X64) && exit $$first
 
 demo: dist
 	scripts/demo.sh $(BUILD) $(DIST)

@@ -51,12 +51,12 @@ set_scan_drive_types() {
   [ "$mode" = none ] && c=cdrom d=cdrom
   start_wineserver
   local key='HKLM\Software\Wine\Drives'
-  wine reg add "$key" /v c: /d $c /f </dev/null >/dev/null 2>&1
-  wine reg add "$key" /v d: /d $d /f </dev/null >/dev/null 2>&1
-  wine reg add "$key" /v e: /d floppy /f </dev/null >/dev/null 2>&1
-  wine reg add "$key" /v f: /d cdrom /f </dev/null >/dev/null 2>&1
-  wine reg add "$key" /v g: /d network /f </dev/null >/dev/null 2>&1
-  wine reg add "$key" /v t: /d cdrom /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v c: /d $c /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v d: /d $d /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v e: /d floppy /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v f: /d cdrom /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v g: /d network /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v t: /d cdrom /f </dev/null >/dev/null 2>&1
   stop_wineserver
   wineserver -w
   echo "$mode" >"$marker"

@@ -6,11 +6,14 @@ export WINEPREFIX="$build_dir/wineprefix"
 # A 64-bit build runs in a 64-bit prefix (wine64), the 32-bit one in win32.
 if grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build_dir/CMakeCache.txt"; then
   export WINEARCH=win64
-  wine_boot="/usr/lib/wine/wine64 wineboot"
+  wine_native=/usr/lib/wine/wine64
 else
   export WINEARCH=win32
-  wine_boot="wineboot"
+  wine_native=wine
 fi
+# Wine's own tools in the prefix's native width (a 32-bit reg.exe would write
+# to the 32-bit view of the registry).
+wine_boot="$wine_native wineboot"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 

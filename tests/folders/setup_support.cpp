@@ -298,6 +298,19 @@ void pump_until(HANDLE thread, DWORD timeout_ms, DWORD thread_id, UninstallRun& 
 
 }
 
+// A scan that never returns may hold any lock of the process (the heap's,
+// the file system's): neither killing the thread nor carrying on is safe, so
+// the whole test program ends here, with a message that needs no heap.
+[[noreturn]] static void abandon_endless_uninstall()
+{
+    static const char message[] = "\nFAILED: Uninstall did not return in time; ending the test program\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), message, sizeof message - 1, &written, nullptr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    for (;;)
+        Sleep(INFINITE);
+}
+
 void record_setup_calls(HMODULE module)
 {
     static HMODULE patched = nullptr;
@@ -320,7 +333,7 @@ UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), v
     HANDLE thread = CreateThread(nullptr, 0, uninstall_worker, &arguments, 0, &thread_id);
     pump_until(thread, timeout_ms, thread_id, run, on_box, context);
     if (!run.finished)
-        TerminateThread(thread, 1);
+        abandon_endless_uninstall();
     CloseHandle(thread);
     run.notices = g_notices;
     run.redraws = g_redraws;

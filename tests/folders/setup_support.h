@@ -56,7 +56,7 @@ struct RedrawCall {
 
 // What one call of Uninstall showed and did.
 struct UninstallRun {
-    bool finished = false;          // returned within the time allowed
+    bool finished = false;
     bool box_shown = false;
     std::string box_text;
     std::string box_caption;
@@ -70,6 +70,7 @@ struct UninstallRun {
 
 // Calls Uninstall on a worker thread, answers its message box with OK (after
 // calling on_box, while the box is still up), and records the shell notices
-// and the redraw.
+// and the redraw. A call that does not return within the timeout ends the
+// test program with a failure.
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms);

@@ -168,6 +168,10 @@ std::vector<RecordCase> record_cases()
 
 TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
 {
+    ASSERT_EQ(GetDriveTypeA("d:\\"), static_cast<UINT>(DRIVE_FIXED));
+    ASSERT_EQ(GetDriveTypeA("e:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
+    ASSERT_EQ(GetDriveTypeA("f:\\"), static_cast<UINT>(DRIVE_CDROM));
+    ASSERT_EQ(GetDriveTypeA("g:\\"), static_cast<UINT>(DRIVE_REMOTE));
     std::vector<RecordCase> cases = record_cases();
     for (const RecordCase& c : cases)
         write_record(c.folder, c.text, c.file_name);
