@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -117,6 +118,24 @@ TEST_F(IconHandler, DefaultsAreTheLibrarysOwnPair)
         load(folder->path());
         expect_location(0, library_path, 2, folder->path().c_str());
         expect_location(GIL_OPENICON, library_path, 3, folder->path().c_str());
+    }
+}
+
+// The default pair names indexes 2 and 3 of the library: both must exist,
+// in the large and the small size.
+TEST_F(IconHandler, LibraryCarriesTheDefaultPair)
+{
+    EXPECT_EQ(ExtractIconExA(library_path.c_str(), -1, nullptr, nullptr, 0), 4u);
+    for (int index : {2, 3}) {
+        HICON large = nullptr;
+        HICON small = nullptr;
+        EXPECT_EQ(ExtractIconExA(library_path.c_str(), index, &large, &small, 1), 2u) << "index " << index;
+        EXPECT_NE(large, nullptr) << "index " << index;
+        EXPECT_NE(small, nullptr) << "index " << index;
+        if (large)
+            DestroyIcon(large);
+        if (small)
+            DestroyIcon(small);
     }
 }
 
