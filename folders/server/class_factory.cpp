@@ -1,6 +1,9 @@
 #include "server/class_factory.h"
 
 #include "server/module.h"
+#include "server/prop_sheet_ext.h"
+
+#include <new>
 
 
 CClassFactory::CClassFactory() : m_cRef(1)
@@ -33,11 +36,24 @@ STDMETHODIMP_(ULONG) CClassFactory::Release()
     return cRef;
 }
 
-STDMETHODIMP CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID, void** ppv)
+// Hands out the interface asked for; a failed QueryInterface destroys the
+// object again.
+template <class T> static HRESULT ServeNewObject(T* pObject, REFIID riid, void** ppv)
+{
+    if (!pObject)
+        return E_OUTOFMEMORY;
+    HRESULT hr = pObject->QueryInterface(riid, ppv);
+    pObject->Release();
+    return hr;
+}
+
+STDMETHODIMP CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv)
 {
     *ppv = nullptr;
     if (pUnkOuter)
         return CLASS_E_NOAGGREGATION;
+    if (IsEqualIID(riid, IID_IShellExtInit) || IsEqualIID(riid, IID_IShellPropSheetExt))
+        return ServeNewObject(new (std::nothrow) CIconPropSheetExt(), riid, ppv);
     return E_NOINTERFACE;
 }
 
