@@ -1,0 +1,317 @@
+#include "page_support.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace {
+
+void remove_tree(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+}
+
+ScratchFolder::ScratchFolder(const char* name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    m_path = std::string(temp) + "page-test-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+    remove_tree(m_path);
+    CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    remove_tree(m_path);
+}
+
+std::string read_file(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<no file>";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string read_ini(const std::string& ini, const char* section, const char* key)
+{
+    char value[MAX_PATH];
+    GetPrivateProfileStringA(section, key, "<missing>", value, MAX_PATH, ini.c_str());
+    return value;
+}
+
+std::string utf16_file(const std::string& ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::string ascii_from_utf16_file(const std::string& bytes)
+{
+    if (bytes.compare(0, 2, "\xFF\xFE") != 0)
+        return "<not UTF-16: " + bytes + ">";
+    std::string ascii;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        ascii += bytes[i + 1] ? '?' : bytes[i];
+    return ascii;
+}
+
+FakeDataObject::FakeDataObject(std::vector<std::string> names, bool fail_get_data)
+    : m_names(std::move(names)), m_fail_get_data(fail_get_data)
+{
+}
+
+STDMETHODIMP FakeDataObject::QueryInterface(REFIID riid, void** ppv)
+{
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject))
+        return E_NOINTERFACE;
+    *ppv = static_cast<IDataObject*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) FakeDataObject::AddRef()
+{
+    return InterlockedIncrement(&m_cRef);
+}
+
+// Lives on the test's stack: the count is only watched, never acted on.
+STDMETHODIMP_(ULONG) FakeDataObject::Release()
+{
+    return InterlockedDecrement(&m_cRef);
+}
+
+STDMETHODIMP FakeDataObject::GetData(FORMATETC* format, STGMEDIUM* medium)
+{
+    if (m_fail_get_data || format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL))
+        return DV_E_FORMATETC;
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& name : m_names)
+        size += name.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    char* text = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& name : m_names) {
+        std::memcpy(text, name.c_str(), name.size() + 1);
+        text += name.size() + 1;
+    }
+    GlobalUnlock(memory);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+}
+
+SavedRegistryValue::SavedRegistryValue(HKEY root, const char* key, const char* value)
+    : m_root(root), m_key(key), m_value(value)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    if (RegQueryValueExA(handle, value, nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
+        m_data.resize(size);
+        RegQueryValueExA(handle, value, nullptr, &m_type, m_data.data(), &size);
+        m_existed = true;
+    }
+    RegCloseKey(handle);
+}
+
+SavedRegistryValue::~SavedRegistryValue()
+{
+    if (m_existed)
+        set(m_type, m_data.data(), static_cast<DWORD>(m_data.size()));
+    else
+        remove();
+}
+
+void SavedRegistryValue::set(DWORD type, const void* data, DWORD size)
+{
+    HKEY handle;
+    RegCreateKeyExA(m_root, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+    RegSetValueExA(handle, m_value.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(handle);
+}
+
+void SavedRegistryValue::set_text(const char* text)
+{
+    set(REG_SZ, text, static_cast<DWORD>(std::strlen(text) + 1));
+}
+
+void SavedRegistryValue::remove()
+{
+    HKEY handle;
+    if (RegOpenKeyExA(m_root, m_key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(handle, m_value.c_str());
+    RegCloseKey(handle);
+}
+
+std::string registry_text(HKEY root, const char* key, const char* value)
+{
+    char text[300] = "<missing>";
+    DWORD size = sizeof text - 1;
+    HKEY handle;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return "<no key>";
+    if (RegQueryValueExA(handle, value, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size)
+        == ERROR_SUCCESS)
+        text[size] = '\0';
+    RegCloseKey(handle);
+    return text;
+}
+
+namespace {
+
+struct DialogSearch {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK match_dialog(HWND window, LPARAM lparam)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(lparam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64], caption[256];
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (owner == GetCurrentProcessId() && IsWindowVisible(window)
+        && std::strcmp(name, "#32770") == 0 && std::strcmp(caption, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK collect_static_text(HWND child, LPARAM lparam)
+{
+    char name[64], text[512];
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0)
+        *reinterpret_cast<std::string*>(lparam) += text;
+    return TRUE;
+}
+
+DWORD WINAPI answer_thread(void* parameter)
+{
+    static_cast<DialogAnswerer*>(parameter)->run();
+    return 0;
+}
+
+}
+
+DialogAnswerer::DialogAnswerer(const char* caption, int button) : m_caption(caption), m_button(button)
+{
+    m_thread = CreateThread(nullptr, 0, answer_thread, this, 0, nullptr);
+}
+
+DialogAnswerer::~DialogAnswerer()
+{
+    InterlockedExchange(&m_stop, 1);
+    WaitForSingleObject(m_thread, 10000);
+    CloseHandle(m_thread);
+}
+
+void DialogAnswerer::run()
+{
+    while (!m_stop) {
+        DialogSearch search = {m_caption.c_str(), nullptr};
+        EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            EnumChildWindows(search.found, collect_static_text, reinterpret_cast<LPARAM>(&m_text));
+            PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(search.found, m_button)));
+            InterlockedExchange(&m_answered, 1);
+            return;
+        }
+        Sleep(20);
+    }
+}
+
+bool DialogAnswerer::wait(DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    while (!m_answered && GetTickCount() - start < timeout_ms)
+        Sleep(20);
+    return m_answered != 0;
+}
+
+static const CLSID folders_class =
+    {0x5E676C24, 0x194A, 0x11D1, {0x9F, 0xCB, 0x48, 0x54, 0xE8, 0x21, 0xE6, 0x10}};
+
+FoldersLibrary::FoldersLibrary()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dll(path);
+    dll.erase(dll.find_last_of('\\') + 1);
+    module = LoadLibraryA((dll + "folders.dll").c_str());
+}
+
+FoldersLibrary::~FoldersLibrary()
+{
+    if (module)
+        FreeLibrary(module);
+}
+
+HRESULT FoldersLibrary::create(REFIID riid, void** ppv) const
+{
+    typedef HRESULT(WINAPI * GetClassObject)(REFCLSID, REFIID, void**);
+    auto get_class_object = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    IClassFactory* factory = nullptr;
+    HRESULT hr = get_class_object(folders_class, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (FAILED(hr))
+        return hr;
+    hr = factory->CreateInstance(nullptr, riid, ppv);
+    factory->Release();
+    return hr;
+}
+
+HRESULT FoldersLibrary::can_unload_now() const
+{
+    typedef HRESULT(WINAPI * CanUnloadNow)();
+    auto can_unload = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    return can_unload();
+}
