@@ -6,6 +6,8 @@
 
 #include <shellapi.h>
 
+#include <new>
+
 static const int s_nPageTemplate = 132;
 static const int s_nTabIcon = 139;
 
@@ -18,6 +20,17 @@ CIconPropSheetExt::CIconPropSheetExt()
     m_hImageList = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
                                     ILC_MASK | ILC_COLOR16 | ILC_PALETTE, 2, 0);
     ModuleAddRef();
+}
+
+HRESULT CIconPropSheetExt::Create(REFIID riid, void** ppv)
+{
+    *ppv = nullptr;
+    CIconPropSheetExt* pExt = new (std::nothrow) CIconPropSheetExt();
+    if (!pExt)
+        return E_OUTOFMEMORY;
+    HRESULT hr = pExt->QueryInterface(riid, ppv);
+    pExt->Release();
+    return hr;
 }
 
 STDMETHODIMP CIconPropSheetExt::QueryInterface(REFIID riid, void** ppv)

@@ -8,6 +8,8 @@
 class CIconPropSheetExt final : public IShellExtInit, public IShellPropSheetExt {
 public:
     CIconPropSheetExt();
+    // The class factory's way in: construct, hand out RIID, let go.
+    static HRESULT Create(REFIID riid, void** ppv);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;

@@ -28,7 +28,7 @@ struct Page {
     explicit Page(const ScratchFolder& folder) : ext(new CIconPropSheetExt())
     {
         lstrcpyA(ext->m_szFolder, folder.path().c_str());
-        lstrcpyA(ext->m_szIniPath, folder.ini().c_str());
+        lstrcpyA(ext->m_szIniPath, folder.record_path().c_str());
         lstrcpyA(ext->m_szFileClosed, "c:\\icons\\closed.ico");
         ext->m_nIndexClosed = 0;
         lstrcpyA(ext->m_szFileOpened, "c:\\icons\\library.dll");
@@ -65,22 +65,22 @@ TEST_F(Customization, ApplyLeavesTheFileHiddenAloneAndTheFolderReadOnlyAlone)
         SCOPED_TRACE(c.name);
         ScratchFolder folder(c.name);
         if (c.file_exists) {
-            write_file(folder.ini(), "[Other]\r\nKey=Value\r\n");
-            SetFileAttributesA(folder.ini().c_str(), c.file_before);
+            folder.write_record("[Other]\r\nKey=Value\r\n");
+            SetFileAttributesA(folder.record_path().c_str(), c.file_before);
         }
         SetFileAttributesA(folder.path().c_str(), c.folder_before);
         Page page(folder);
 
         EXPECT_EQ(page.ext->ApplyCustomization(), TRUE);
 
-        EXPECT_EQ(file_attributes(folder.ini()), DWORD(FILE_ATTRIBUTE_HIDDEN))
-            << std::hex << GetFileAttributesA(folder.ini().c_str());
+        EXPECT_EQ(file_attributes(folder.record_path()), DWORD(FILE_ATTRIBUTE_HIDDEN))
+            << std::hex << GetFileAttributesA(folder.record_path().c_str());
         EXPECT_EQ(folder_attributes(folder.path()), DWORD(FILE_ATTRIBUTE_DIRECTORY))
             << std::hex << GetFileAttributesA(folder.path().c_str());
-        EXPECT_EQ(read_ini(folder.ini(), ".ShellClassInfo", "CLSID"), kClassText);
-        EXPECT_EQ(read_ini(folder.ini(), "QXIcons", "IconFileClosed"), "c:\\icons\\closed.ico");
+        EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "CLSID"), kClassText);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IconFileClosed"), "c:\\icons\\closed.ico");
         if (c.file_exists) {
-            EXPECT_EQ(read_ini(folder.ini(), "Other", "Key"), "Value");
+            EXPECT_EQ(read_ini(folder.record_path(), "Other", "Key"), "Value");
         }
     }
 }
@@ -94,7 +94,7 @@ TEST_F(Customization, ApplyWritesTheClassBeforeTheIcons)
 
     page.ext->ApplyCustomization();
 
-    std::string text = read_file(folder.ini());
+    std::string text = read_file(folder.record_path());
     size_t shell = text.find("[.ShellClassInfo]");
     size_t icons = text.find("[QXIcons]");
     ASSERT_NE(shell, std::string::npos) << text;
@@ -122,10 +122,10 @@ TEST_F(Customization, ApplyWritesEveryIconKeyInIntegerForm)
 
         page.ext->ApplyCustomization();
 
-        EXPECT_EQ(read_ini(folder.ini(), "QXIcons", "IndexClosed"), c.closed_text);
-        EXPECT_EQ(read_ini(folder.ini(), "QXIcons", "IconFileOpened"), "c:\\icons\\library.dll");
-        EXPECT_EQ(read_ini(folder.ini(), "QXIcons", "IndexOpened"), c.opened_text);
-        EXPECT_EQ(read_ini(folder.ini(), "QXIcons", "AnimateLarge"), c.animate_text);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IndexClosed"), c.closed_text);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IconFileOpened"), "c:\\icons\\library.dll");
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IndexOpened"), c.opened_text);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "AnimateLarge"), c.animate_text);
     }
 }
 
@@ -179,37 +179,37 @@ void expect_removed(const std::string& ini)
 TEST(RemoveCustomization, KeepsOtherKeysHeadersAndAttributes)
 {
     ScratchFolder folder("remove");
-    write_file(folder.ini(), kCustomized);
-    SetFileAttributesA(folder.ini().c_str(), FILE_ATTRIBUTE_HIDDEN);
+    folder.write_record(kCustomized);
+    SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
 
-    EXPECT_EQ(RemoveCustomization(folder.ini().c_str()), TRUE);
+    EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
 
-    expect_removed(folder.ini());
-    EXPECT_NE(read_file(folder.ini()).find("[QXIcons]"), std::string::npos) << read_file(folder.ini());
-    EXPECT_EQ(file_attributes(folder.ini()), DWORD(FILE_ATTRIBUTE_HIDDEN));
+    expect_removed(folder.record_path());
+    EXPECT_NE(read_file(folder.record_path()).find("[QXIcons]"), std::string::npos) << read_file(folder.record_path());
+    EXPECT_EQ(file_attributes(folder.record_path()), DWORD(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(folder_attributes(folder.path()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 TEST(RemoveCustomization, SecondRemovalChangesNothing)
 {
     ScratchFolder folder("remove-twice");
-    write_file(folder.ini(), kCustomized);
-    RemoveCustomization(folder.ini().c_str());
-    std::string once = read_file(folder.ini());
+    folder.write_record(kCustomized);
+    RemoveCustomization(folder.record_path().c_str());
+    std::string once = read_file(folder.record_path());
 
-    RemoveCustomization(folder.ini().c_str());
+    RemoveCustomization(folder.record_path().c_str());
 
-    EXPECT_EQ(read_file(folder.ini()), once);
+    EXPECT_EQ(read_file(folder.record_path()), once);
 }
 
 TEST(RemoveCustomization, WithoutAFileCreatesNone)
 {
     ScratchFolder folder("remove-nothing");
 
-    EXPECT_EQ(RemoveCustomization(folder.ini().c_str()), TRUE);
+    EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
 
-    EXPECT_EQ(GetFileAttributesA(folder.ini().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // The shell writes Desktop.ini in UTF-16; our 8-bit writes must neither
@@ -217,21 +217,21 @@ TEST(RemoveCustomization, WithoutAFileCreatesNone)
 TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
 {
     ScratchFolder folder("utf16");
-    write_file(folder.ini(), utf16_file("[.ShellClassInfo]\r\nIconResource=c:\\other.dll,4\r\n"
+    folder.write_record(utf16_file("[.ShellClassInfo]\r\nIconResource=c:\\other.dll,4\r\n"
                                         "[ViewState]\r\nMode=4\r\n"));
     Page page(folder);
 
     page.ext->ApplyCustomization();
 
-    std::string applied = ascii_from_utf16_file(read_file(folder.ini()));
+    std::string applied = ascii_from_utf16_file(read_file(folder.record_path()));
     EXPECT_NE(applied.find("CLSID={5E676C24-194A-11d1-9FCB-4854E821E610}"), std::string::npos) << applied;
     EXPECT_NE(applied.find("IconResource=c:\\other.dll,4"), std::string::npos) << applied;
     EXPECT_NE(applied.find("IndexOpened=-12"), std::string::npos) << applied;
     EXPECT_NE(applied.find("[ViewState]\r\nMode=4"), std::string::npos) << applied;
 
-    RemoveCustomization(folder.ini().c_str());
+    RemoveCustomization(folder.record_path().c_str());
 
-    std::string removed = ascii_from_utf16_file(read_file(folder.ini()));
+    std::string removed = ascii_from_utf16_file(read_file(folder.record_path()));
     EXPECT_EQ(removed.find("CLSID"), std::string::npos) << removed;
     EXPECT_EQ(removed.find("IconFile"), std::string::npos) << removed;
     EXPECT_NE(removed.find("[QXIcons]"), std::string::npos) << removed;

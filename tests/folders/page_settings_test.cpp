@@ -108,7 +108,7 @@ class FolderSettings : public ::testing::Test {
 protected:
     FolderSettings() : bpp(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), folder("settings")
     {
-        lstrcpyA(ext->m_szIniPath, folder.ini().c_str());
+        lstrcpyA(ext->m_szIniPath, folder.record_path().c_str());
         lstrcpyA(ext->m_szDefaultFileClosed, "c:\\default\\closed.dll");
         ext->m_nDefaultIndexClosed = 11;
         lstrcpyA(ext->m_szDefaultFileOpened, "c:\\default\\opened.dll");
@@ -165,7 +165,7 @@ TEST_F(FolderSettings, WithoutARecordTheDefaultsApply)
 
 TEST_F(FolderSettings, TheRecordOverridesEachDefault)
 {
-    write_file(folder.ini(), "[QXIcons]\r\nIconFileClosed=c:\\mine\\c.ico\r\nIndexClosed=-5\r\n"
+    folder.write_record("[QXIcons]\r\nIconFileClosed=c:\\mine\\c.ico\r\nIndexClosed=-5\r\n"
                              "IndexOpened=2\r\nAnimateLarge=3\r\n");
 
     ext->LoadFolderSettings();

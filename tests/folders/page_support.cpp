@@ -4,46 +4,6 @@
 
 #include <cstring>
 
-namespace {
-
-void remove_tree(const std::string& path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
-}
-
-}
-
-ScratchFolder::ScratchFolder(const char* name)
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + "page-test-" + std::to_string(GetCurrentProcessId()) + "-" + name;
-    remove_tree(m_path);
-    CreateDirectoryA(m_path.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    remove_tree(m_path);
-}
-
 std::string read_file(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -56,14 +16,6 @@ std::string read_file(const std::string& path)
     CloseHandle(file);
     bytes.resize(read);
     return bytes;
-}
-
-void write_file(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 std::string read_ini(const std::string& ini, const char* section, const char* key)
@@ -274,44 +226,4 @@ bool DialogAnswerer::wait(DWORD timeout_ms)
     while (!m_answered && GetTickCount() - start < timeout_ms)
         Sleep(20);
     return m_answered != 0;
-}
-
-static const CLSID folders_class =
-    {0x5E676C24, 0x194A, 0x11D1, {0x9F, 0xCB, 0x48, 0x54, 0xE8, 0x21, 0xE6, 0x10}};
-
-FoldersLibrary::FoldersLibrary()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dll(path);
-    dll.erase(dll.find_last_of('\\') + 1);
-    module = LoadLibraryA((dll + "folders.dll").c_str());
-}
-
-FoldersLibrary::~FoldersLibrary()
-{
-    if (module)
-        FreeLibrary(module);
-}
-
-HRESULT FoldersLibrary::create(REFIID riid, void** ppv) const
-{
-    typedef HRESULT(WINAPI * GetClassObject)(REFCLSID, REFIID, void**);
-    auto get_class_object = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    IClassFactory* factory = nullptr;
-    HRESULT hr = get_class_object(folders_class, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (FAILED(hr))
-        return hr;
-    hr = factory->CreateInstance(nullptr, riid, ppv);
-    factory->Release();
-    return hr;
-}
-
-HRESULT FoldersLibrary::can_unload_now() const
-{
-    typedef HRESULT(WINAPI * CanUnloadNow)();
-    auto can_unload = reinterpret_cast<CanUnloadNow>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    return can_unload();
 }

@@ -4,24 +4,13 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include "library.h"
+#include "scratch.h"
+
 #include <string>
 #include <vector>
 
-// A fresh folder under %TEMP%; it and its files go when the test ends,
-// whatever attributes they were left with.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const char* name);
-    ~ScratchFolder();
-    const std::string& path() const { return m_path; }
-    std::string ini() const { return m_path + "\\Desktop.ini"; }
-
-private:
-    std::string m_path;
-};
-
 std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& bytes);
 // The text of an INI value, or "<missing>".
 std::string read_ini(const std::string& ini, const char* section, const char* key);
 // UTF-16LE with its byte-order mark, as the shell writes Desktop.ini.
@@ -89,13 +78,4 @@ public:
     HANDLE m_thread = nullptr;
     volatile LONG m_answered = 0;
     volatile LONG m_stop = 0;
-};
-
-// The real library, loaded from beside the test, and its exports.
-struct FoldersLibrary {
-    FoldersLibrary();
-    ~FoldersLibrary();
-    HRESULT create(REFIID riid, void** ppv) const;
-    HRESULT can_unload_now() const;
-    HMODULE module = nullptr;
 };
