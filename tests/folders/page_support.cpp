@@ -1,5 +1,6 @@
 #include "page_support.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -226,4 +227,121 @@ bool DialogAnswerer::wait(DWORD timeout_ms)
     while (!m_answered && GetTickCount() - start < timeout_ms)
         Sleep(20);
     return m_answered != 0;
+}
+
+BOOL CALLBACK PageCollector::add(HPROPSHEETPAGE page, LPARAM collector)
+{
+    auto* self = reinterpret_cast<PageCollector*>(collector);
+    if (self->accept)
+        self->pages.push_back(page);
+    return self->accept;
+}
+
+Sheet::Sheet(const std::vector<HPROPSHEETPAGE>& pages)
+{
+    PROPSHEETHEADERA header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS;
+    header.pszCaption = "Properties";
+    header.nPages = static_cast<UINT>(pages.size());
+    header.phpage = const_cast<HPROPSHEETPAGE*>(pages.data());
+    m_sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+}
+
+Sheet::~Sheet()
+{
+    destroy();
+}
+
+void Sheet::destroy()
+{
+    if (m_sheet)
+        DestroyWindow(m_sheet);
+    m_sheet = nullptr;
+}
+
+HWND Sheet::page() const
+{
+    return reinterpret_cast<HWND>(SendMessageA(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+void Sheet::press(int button) const
+{
+    SendMessageA(m_sheet, PSM_PRESSBUTTON, button, 0);
+}
+
+bool Sheet::apply_enabled() const
+{
+    const int apply_button = 0x3021;
+    return IsWindowEnabled(GetDlgItem(m_sheet, apply_button)) != FALSE;
+}
+
+bool Sheet::cancel_enabled() const
+{
+    return IsWindowEnabled(GetDlgItem(m_sheet, IDCANCEL)) != FALSE;
+}
+
+OfferedPage::OfferedPage(const FoldersLibrary& library, const std::string& folder) : selection({folder})
+{
+    if (FAILED(library.create(IID_IShellPropSheetExt, &ext)))
+        return;
+    IShellExtInit* init = nullptr;
+    ext->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init));
+    init->Initialize(nullptr, &selection, nullptr);
+    init->Release();
+    add_pages_result = ext->AddPages(PageCollector::add, reinterpret_cast<LPARAM>(&collector));
+}
+
+OfferedPage::~OfferedPage()
+{
+    if (ext)
+        ext->Release();
+}
+
+namespace {
+
+std::vector<DWORD> draw_on_white(HIMAGELIST list, int index)
+{
+    const int size = 32;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + size * size);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+}
+
+std::vector<DWORD> image_pixels(HIMAGELIST list, int index)
+{
+    return draw_on_white(list, index);
+}
+
+std::vector<DWORD> icon_pixels(const std::string& file, int index)
+{
+    HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                       ILC_MASK | ILC_COLOR16 | ILC_PALETTE, 1, 0);
+    HICON icon = ExtractIconA(nullptr, file.c_str(), static_cast<UINT>(index));
+    std::vector<DWORD> pixels;
+    if (reinterpret_cast<UINT_PTR>(icon) > 1) {
+        ImageList_AddIcon(list, icon);
+        DestroyIcon(icon);
+        pixels = draw_on_white(list, 0);
+    }
+    ImageList_Destroy(list);
+    return pixels;
 }

@@ -79,3 +79,48 @@ public:
     volatile LONG m_answered = 0;
     volatile LONG m_stop = 0;
 };
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+// The pages an extension offers, kept (or refused) as a sheet would.
+struct PageCollector {
+    std::vector<HPROPSHEETPAGE> pages;
+    BOOL accept = TRUE;
+    static BOOL CALLBACK add(HPROPSHEETPAGE page, LPARAM collector);
+};
+
+// A modeless sheet of the collected pages, as a shell would show it; it
+// destroys the sheet (and so the pages) when it goes.
+class Sheet {
+public:
+    explicit Sheet(const std::vector<HPROPSHEETPAGE>& pages);
+    ~Sheet();
+    HWND window() const { return m_sheet; }
+    HWND page() const;
+    HWND control(int id) const { return GetDlgItem(page(), id); }
+    // Presses a sheet button (PSBTN_OK, PSBTN_APPLYNOW...).
+    void press(int button) const;
+    bool apply_enabled() const;
+    bool cancel_enabled() const;
+    void destroy();
+
+private:
+    HWND m_sheet = nullptr;
+};
+
+// The selection of one folder, handed to a fresh extension of the real
+// library; the pages it added are in the collector.
+struct OfferedPage {
+    OfferedPage(const FoldersLibrary& library, const std::string& folder);
+    ~OfferedPage();
+    FakeDataObject selection;
+    IShellPropSheetExt* ext = nullptr;
+    HRESULT add_pages_result = E_UNEXPECTED;
+    PageCollector collector;
+};
+
+// Pixels of an image as a 32 x 32 picture on white, to compare icons.
+std::vector<DWORD> image_pixels(HIMAGELIST list, int index);
+// The same for the icon at FILE and INDEX, through an image list like the page's.
+std::vector<DWORD> icon_pixels(const std::string& file, int index);
