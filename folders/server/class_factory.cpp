@@ -3,6 +3,7 @@
 #include "server/forwarding_folder.h"
 #include "server/icon_handler.h"
 #include "server/module.h"
+#include "server/prop_sheet_ext.h"
 
 #include <shlobj.h>
 
@@ -16,6 +17,8 @@ struct ObjectRole {
 // The shell asks for the one class in several roles; the interface of the
 // role picks the object. Looked up in this order; IUnknown picks none.
 static const ObjectRole s_roles[] = {
+    {&IID_IShellExtInit, CIconPropSheetExt::Create},
+    {&IID_IShellPropSheetExt, CIconPropSheetExt::Create},
     {&IID_IPersistFile, CFolderIconHandler::Create},
     {&IID_IExtractIconA, CFolderIconHandler::Create},
     {&IID_IPersistFolder, CForwardingFolder::Create},
