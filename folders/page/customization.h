@@ -1,7 +1,6 @@
 #pragma once
-// Writing and removing a folder's customization record.
+// Taking the library's keys out of one Desktop.ini; other sections and keys,
+// the section headers and all attributes stay as they are.
 #include <windows.h>
 
-// Deletes our six keys from the record; the section headers and the file's
-// and folder's attributes stay. Always returns 1.
 BOOL RemoveCustomization(const char* pszIniPath);

@@ -1,0 +1,42 @@
+#include "server/prop_sheet_ext.h"
+
+#include "page/text_values.h"
+#include "page/window_metrics.h"
+#include "server/record.h"
+
+// The shell draws icons with all possible colours from this depth on.
+static const int s_nAllColorsBpp = 16;
+
+BOOL CIconPropSheetExt::LoadFolderSettings()
+{
+    GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, m_szDefaultFileClosed,
+                             m_szFileClosed, MAX_PATH, m_szIniPath);
+    m_nIndexClosed = static_cast<int>(GetPrivateProfileIntA(
+        g_szSectionIcons, g_szKeyIndexClosed, m_nDefaultIndexClosed, m_szIniPath));
+    GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileOpened, m_szDefaultFileOpened,
+                             m_szFileOpened, MAX_PATH, m_szIniPath);
+    m_nIndexOpened = static_cast<int>(GetPrivateProfileIntA(
+        g_szSectionIcons, g_szKeyIndexOpened, m_nDefaultIndexOpened, m_szIniPath));
+    m_nAnimateLarge =
+        static_cast<int>(GetPrivateProfileIntA(g_szSectionIcons, g_szKeyAnimateLarge, 1, m_szIniPath));
+
+    m_bAllColors = FALSE;
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    char szBpp[32];
+    BOOL bRead = QueryValueText(hKey, g_szShellIconBppValue, szBpp, sizeof szBpp);
+    RegCloseKey(hKey);
+    if (!bRead)
+        return FALSE;
+    m_bAllColors = ParseDecimal(szBpp) >= s_nAllColorsBpp;
+    return TRUE;
+}
+
+void CIconPropSheetExt::UseDefaultIcons()
+{
+    lstrcpyA(m_szFileClosed, m_szDefaultFileClosed);
+    m_nIndexClosed = m_nDefaultIndexClosed;
+    lstrcpyA(m_szFileOpened, m_szDefaultFileOpened);
+    m_nIndexOpened = m_nDefaultIndexOpened;
+}

@@ -1,0 +1,81 @@
+#include "server/prop_sheet_ext.h"
+
+#include "page/icon_picker.h"
+#include "page/page_ids.h"
+#include "server/module.h"
+
+#include <shellapi.h>
+
+static const int s_iClosedRow = 0;
+static const int s_iOpenRow = 1;
+
+// ExtractIconA answers 1 for a file that holds no icons at all.
+static HICON ExtractOneIcon(const char* pszFile, int nIndex)
+{
+    HICON hIcon = ExtractIconA(g_hInstance, pszFile, static_cast<UINT>(nIndex));
+    return reinterpret_cast<UINT_PTR>(hIcon) > 1 ? hIcon : nullptr;
+}
+
+// An icon that cannot be extracted leaves the image as it was; the image
+// list keeps its own copy, so ours is destroyed at once.
+void CIconPropSheetExt::PutIcon(int iImage, const char* pszFile, int nIndex)
+{
+    HICON hIcon = ExtractOneIcon(pszFile, nIndex);
+    if (!hIcon)
+        return;
+    ImageList_ReplaceIcon(m_hImageList, iImage, hIcon);
+    DestroyIcon(hIcon);
+}
+
+static void InsertRow(HWND hList, int iRow, const char* pszText)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = iRow;
+    item.pszText = const_cast<char*>(pszText);
+    item.cchTextMax = 40;
+    item.iImage = iRow;
+    SendMessageA(hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// Both images exist from the start, blank until an icon is put there, so a
+// closed icon that cannot be extracted never lets the open one slip into the
+// "Closed" row.
+void CIconPropSheetExt::FillIconList(HWND hPage)
+{
+    HWND hList = GetDlgItem(hPage, IDC_ICON_LIST);
+    LONG lStyle = GetWindowLongA(hList, GWL_STYLE);
+    SetWindowLongA(hList, GWL_STYLE, (lStyle & ~LVS_TYPEMASK) | LVS_ICON | LVS_SHOWSELALWAYS);
+    ImageList_SetImageCount(m_hImageList, 2);
+    PutIcon(s_iClosedRow, m_szFileClosed, m_nIndexClosed);
+    PutIcon(s_iOpenRow, m_szFileOpened, m_nIndexOpened);
+    SendMessageA(hList, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(m_hImageList));
+    InsertRow(hList, s_iClosedRow, "Closed");
+    InsertRow(hList, s_iOpenRow, "Open");
+}
+
+void CIconPropSheetExt::RefreshIconList(HWND hPage)
+{
+    HWND hList = GetDlgItem(hPage, IDC_ICON_LIST);
+    PutIcon(s_iClosedRow, m_szFileClosed, m_nIndexClosed);
+    PutIcon(s_iOpenRow, m_szFileOpened, m_nIndexOpened);
+    SendMessageA(hList, LVM_UPDATE, s_iClosedRow, 0);
+    SendMessageA(hList, LVM_UPDATE, s_iOpenRow, 0);
+    InvalidateRgn(hList, nullptr, TRUE);
+    UpdateWindow(hList);
+}
+
+BOOL CIconPropSheetExt::ChooseIconForSelection(HWND hPage)
+{
+    HWND hList = GetDlgItem(hPage, IDC_ICON_LIST);
+    int iRow = static_cast<int>(SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                             LVNI_SELECTED));
+    if (iRow == s_iClosedRow)
+        PickIcon(hPage, m_szFileClosed, &m_nIndexClosed);
+    else if (iRow == s_iOpenRow)
+        PickIcon(hPage, m_szFileOpened, &m_nIndexOpened);
+    else
+        return FALSE;
+    SendMessageA(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
+    return TRUE;
+}

@@ -1,0 +1,181 @@
+#include "page/page_dlg.h"
+
+#include "page/customization.h"
+#include "page/page_ids.h"
+#include "server/prop_sheet_ext.h"
+
+static const char s_szProductName[] = "Nimbrel Shell extension ver 1.0";
+static const char s_szProductInfo[] = "Closed and open icons for any folder";
+static const char s_szHelpFile[] = "FOLDERS.HLP";
+
+// Control and help context pairs, ended by two zeros.
+static DWORD s_adwHelpMap[] = {
+    IDC_ICON_LIST,     0,
+    IDC_CHANGE,        1,
+    IDC_DEFAULT,       2,
+    IDC_ANIMATE_LARGE, 3,
+    IDC_ALL_COLORS,    4,
+    IDC_REMOVE,        5,
+    IDC_REMOVE_LABEL,  5,
+    IDC_PRODUCT_ICON,  7,
+    0,                 0,
+};
+
+static CIconPropSheetExt* PageState(HWND hPage)
+{
+    LPPROPSHEETPAGEA pPage = reinterpret_cast<LPPROPSHEETPAGEA>(GetWindowLongPtrA(hPage, DWLP_USER));
+    return pPage ? reinterpret_cast<CIconPropSheetExt*>(pPage->lParam) : nullptr;
+}
+
+static void SendToSheet(HWND hPage, UINT uMsg, WPARAM wParam)
+{
+    SendMessageA(GetParent(hPage), uMsg, wParam, 0);
+}
+
+static INT_PTR OnInitDialog(HWND hPage, LPPROPSHEETPAGEA pPage)
+{
+    SetWindowLongPtrA(hPage, DWLP_USER, reinterpret_cast<LONG_PTR>(pPage));
+    CIconPropSheetExt* pExt = reinterpret_cast<CIconPropSheetExt*>(pPage->lParam);
+    SetDlgItemTextA(hPage, IDC_PRODUCT_NAME, s_szProductName);
+    SetDlgItemTextA(hPage, IDC_PRODUCT_INFO, s_szProductInfo);
+    pExt->LoadFolderSettings();
+    CheckDlgButton(hPage, IDC_ANIMATE_LARGE, pExt->m_nAnimateLarge ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hPage, IDC_ALL_COLORS, pExt->m_bAllColors ? BST_CHECKED : BST_UNCHECKED);
+    pExt->FillIconList(hPage);
+    return TRUE;
+}
+
+// Apply writes only what is left to write after a removal, but the shell
+// hears about the folder either way.
+static INT_PTR OnApply(CIconPropSheetExt* pExt)
+{
+    if (!pExt->m_bRemoved && pExt->m_bChanged)
+        pExt->ApplyCustomization();
+    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
+    return TRUE;
+}
+
+static INT_PTR OnIconDoubleClick(HWND hPage, CIconPropSheetExt* pExt)
+{
+    if (pExt->ChooseIconForSelection(hPage)) {
+        pExt->m_bRemoved = FALSE;
+        pExt->m_bChanged = TRUE;
+    }
+    pExt->RefreshIconList(hPage);
+    return TRUE;
+}
+
+static INT_PTR OnNotify(HWND hPage, CIconPropSheetExt* pExt, const NMHDR* pHeader)
+{
+    switch (pHeader->code) {
+    case PSN_APPLY:
+        return OnApply(pExt);
+    case PSN_SETACTIVE:
+        return TRUE;
+    case NM_DBLCLK:
+        return OnIconDoubleClick(hPage, pExt);
+    default:
+        return FALSE;
+    }
+}
+
+static INT_PTR OnHelp(const HELPINFO* pHelp)
+{
+    if (pHelp->iContextType == HELPINFO_WINDOW)
+        WinHelpA(static_cast<HWND>(pHelp->hItemHandle), s_szHelpFile, HELP_WM_HELP,
+                 reinterpret_cast<ULONG_PTR>(s_adwHelpMap));
+    return TRUE;
+}
+
+static INT_PTR OnContextMenu(HWND hWindow)
+{
+    WinHelpA(hWindow, s_szHelpFile, HELP_CONTEXTMENU, reinterpret_cast<ULONG_PTR>(s_adwHelpMap));
+    return TRUE;
+}
+
+static INT_PTR OnChange(HWND hPage, CIconPropSheetExt* pExt)
+{
+    pExt->ChooseIconForSelection(hPage);
+    pExt->RefreshIconList(hPage);
+    pExt->m_bRemoved = FALSE;
+    pExt->m_bChanged = TRUE;
+    return TRUE;
+}
+
+static INT_PTR OnDefault(HWND hPage, CIconPropSheetExt* pExt)
+{
+    pExt->UseDefaultIcons();
+    SendToSheet(hPage, PSM_CHANGED, reinterpret_cast<WPARAM>(hPage));
+    pExt->RefreshIconList(hPage);
+    pExt->m_bRemoved = FALSE;
+    pExt->m_bChanged = TRUE;
+    return TRUE;
+}
+
+static INT_PTR OnAnimateLarge(HWND hPage, CIconPropSheetExt* pExt)
+{
+    pExt->m_nAnimateLarge = IsDlgButtonChecked(hPage, IDC_ANIMATE_LARGE) == BST_CHECKED;
+    pExt->m_bChanged = TRUE;
+    return TRUE;
+}
+
+static INT_PTR OnAllColors(HWND hPage, CIconPropSheetExt* pExt)
+{
+    pExt->m_bAllColors = IsDlgButtonChecked(hPage, IDC_ALL_COLORS) == BST_CHECKED;
+    MessageBoxA(hPage, "This change will take effect after Windows restart", "Information",
+                MB_OK | MB_ICONINFORMATION);
+    pExt->m_bChanged = TRUE;
+    return TRUE;
+}
+
+// The removal takes effect at once; Cancel can no longer undo it, so it
+// becomes Close.
+static INT_PTR OnRemove(HWND hPage, CIconPropSheetExt* pExt)
+{
+    pExt->UseDefaultIcons();
+    RemoveCustomization(pExt->m_szIniPath);
+    pExt->m_bRemoved = TRUE;
+    SendToSheet(hPage, PSM_CANCELTOCLOSE, 0);
+    pExt->RefreshIconList(hPage);
+    pExt->m_bChanged = TRUE;
+    return TRUE;
+}
+
+static INT_PTR OnCommand(HWND hPage, CIconPropSheetExt* pExt, WORD wId)
+{
+    switch (wId) {
+    case IDC_CHANGE:
+        return OnChange(hPage, pExt);
+    case IDC_DEFAULT:
+        return OnDefault(hPage, pExt);
+    case IDC_ANIMATE_LARGE:
+        return OnAnimateLarge(hPage, pExt);
+    case IDC_ALL_COLORS:
+        return OnAllColors(hPage, pExt);
+    case IDC_REMOVE:
+        return OnRemove(hPage, pExt);
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK PageDlgProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_INITDIALOG)
+        return OnInitDialog(hPage, reinterpret_cast<LPPROPSHEETPAGEA>(lParam));
+    CIconPropSheetExt* pExt = PageState(hPage);
+    if (!pExt)
+        return FALSE;
+    switch (uMsg) {
+    case WM_NOTIFY:
+        return OnNotify(hPage, pExt, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return OnHelp(reinterpret_cast<const HELPINFO*>(lParam));
+    case WM_CONTEXTMENU:
+        return OnContextMenu(reinterpret_cast<HWND>(wParam));
+    case WM_COMMAND:
+        return OnCommand(hPage, pExt, LOWORD(wParam));
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Tells the shell which icon a customized folder shows: the record's closed
+// icon, or its open one while the shell asks for an open icon or (with
+// "AnimateLarge" on) while a folder window shows the folder.
+#include <windows.h>
+#include <shlobj.h>
+
+class CFolderIconHandler final : public IPersistFile, public IExtractIconA {
+public:
+    static HRESULT Create(REFIID riid, void** ppv);
+
+    // IUnknown, shared by the two parts
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IPersistFile
+    STDMETHODIMP GetClassID(CLSID* pClassID) override;
+    STDMETHODIMP IsDirty() override;
+    STDMETHODIMP Load(LPCOLESTR pszFileName, DWORD dwMode) override;
+    STDMETHODIMP Save(LPCOLESTR pszFileName, BOOL fRemember) override;
+    STDMETHODIMP SaveCompleted(LPCOLESTR pszFileName) override;
+    STDMETHODIMP GetCurFile(LPOLESTR* ppszFileName) override;
+
+    // IExtractIconA
+    STDMETHODIMP GetIconLocation(UINT uFlags, LPSTR pszIconFile, UINT cchMax, int* piIndex,
+                                 UINT* pwFlags) override;
+    STDMETHODIMP Extract(LPCSTR pszFile, UINT nIconIndex, HICON* phiconLarge, HICON* phiconSmall,
+                         UINT nIconSize) override;
+
+private:
+    CFolderIconHandler();
+    ~CFolderIconHandler() = default;
+
+    void UseDefaults(const char* pszLibrary);
+    void ReadRecord(const char* pszLibrary);
+    BOOL IsFolderWindowOpen() const;
+
+    char m_szFolder[MAX_PATH];
+    char m_szIniPath[MAX_PATH];
+    char m_szFileClosed[MAX_PATH];
+    int m_nIndexClosed;
+    char m_szFileOpened[MAX_PATH];
+    int m_nIndexOpened;
+    BOOL m_bFolderWindowOpen;
+    int m_nAnimateLarge;
+    LONG m_cRef;
+};

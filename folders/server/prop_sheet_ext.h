@@ -1,0 +1,64 @@
+#pragma once
+// The property-sheet extension: offers the "Icon" page for one free folder and
+// then serves as that page's state for as long as the page lives.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+class CIconPropSheetExt final : public IShellExtInit, public IShellPropSheetExt {
+public:
+    CIconPropSheetExt();
+    // The class factory's way in: construct, hand out RIID, let go.
+    static HRESULT Create(REFIID riid, void** ppv);
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pDataObject,
+                            HKEY hkeyProgId) override;
+
+    STDMETHODIMP AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) override;
+    STDMETHODIMP ReplacePage(EXPPS uPageId,
+                             LPFNSVADDPROPSHEETPAGE pfnReplaceWith, LPARAM lParam) override;
+
+    // The page's steps (folders/page/).
+    BOOL LoadDefaultFolderIcons();
+    BOOL LoadFolderSettings();
+    void FillIconList(HWND hPage);
+    void RefreshIconList(HWND hPage);
+    BOOL ChooseIconForSelection(HWND hPage);
+    BOOL ApplyCustomization();
+    void UseDefaultIcons();
+
+    // The page's state, read and changed by its dialog procedure.
+    HIMAGELIST m_hImageList;
+    BOOL m_bChanged;
+    BOOL m_bRemoved;
+    int m_nAnimateLarge;
+    BOOL m_bAllColors;
+
+private:
+    ~CIconPropSheetExt() = default;
+    BOOL SelectSingleFolder();
+    HRESULT OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
+    void PutIcon(int iImage, const char* pszFile, int nIndex);
+
+    LONG m_cRef;
+    IDataObject* m_pDataObject;
+
+public:
+    char m_szDefaultFileClosed[MAX_PATH];
+    int m_nDefaultIndexClosed;
+    char m_szDefaultFileOpened[MAX_PATH];
+    int m_nDefaultIndexOpened;
+    char m_szFolder[MAX_PATH];
+    char m_szIniPath[MAX_PATH];
+    char m_szFileClosed[MAX_PATH];
+    int m_nIndexClosed;
+    char m_szFileOpened[MAX_PATH];
+    int m_nIndexOpened;
+};
+
+// The page's release callback: gives back the reference the page held.
+UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEA ppsp);

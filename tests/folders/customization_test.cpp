@@ -1,0 +1,242 @@
+// ApplyCustomization and RemoveCustomization against real files, attributes
+// and the registry of the test prefix.
+#include "page_support.h"
+
+#include "page/customization.h"
+#include "server/prop_sheet_ext.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kClassText[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
+const char kMetricsKey[] = ".Default\\Control Panel\\desktop\\WindowMetrics";
+
+// Every write to a file sets its archive bit, on Windows as under Wine, and
+// Wine keeps no read-only attribute on folders at all: compare without them.
+DWORD file_attributes(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE);
+}
+
+DWORD folder_attributes(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) & ~DWORD(FILE_ATTRIBUTE_READONLY);
+}
+
+struct Page {
+    explicit Page(const ScratchFolder& folder) : ext(new CIconPropSheetExt())
+    {
+        lstrcpyA(ext->m_szFolder, folder.path().c_str());
+        lstrcpyA(ext->m_szIniPath, folder.record_path().c_str());
+        lstrcpyA(ext->m_szFileClosed, "c:\\icons\\closed.ico");
+        ext->m_nIndexClosed = 0;
+        lstrcpyA(ext->m_szFileOpened, "c:\\icons\\library.dll");
+        ext->m_nIndexOpened = -12;
+        ext->m_nAnimateLarge = 1;
+        ext->m_bAllColors = FALSE;
+    }
+    ~Page() { ext->Release(); }
+    CIconPropSheetExt* ext;
+};
+
+class Customization : public ::testing::Test {
+protected:
+    Customization() : bpp(HKEY_USERS, kMetricsKey, "Shell Icon BPP") { bpp.set_text("4"); }
+    SavedRegistryValue bpp;
+};
+
+TEST_F(Customization, ApplyLeavesTheFileHiddenAloneAndTheFolderReadOnlyAlone)
+{
+    struct Case {
+        const char* name;
+        bool file_exists;
+        DWORD file_before, folder_before;
+    } cases[] = {
+        {"no-file", false, 0, FILE_ATTRIBUTE_NORMAL},
+        {"system-folder", true, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE,
+         FILE_ATTRIBUTE_SYSTEM},
+        {"hidden-folder", true, FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+        // A read-only record must still be written, not silently skipped.
+        {"read-only-file", true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM,
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder(c.name);
+        if (c.file_exists) {
+            folder.write_record("[Other]\r\nKey=Value\r\n");
+            SetFileAttributesA(folder.record_path().c_str(), c.file_before);
+        }
+        SetFileAttributesA(folder.path().c_str(), c.folder_before);
+        Page page(folder);
+
+        EXPECT_EQ(page.ext->ApplyCustomization(), TRUE);
+
+        EXPECT_EQ(file_attributes(folder.record_path()), DWORD(FILE_ATTRIBUTE_HIDDEN))
+            << std::hex << GetFileAttributesA(folder.record_path().c_str());
+        EXPECT_EQ(folder_attributes(folder.path()), DWORD(FILE_ATTRIBUTE_DIRECTORY))
+            << std::hex << GetFileAttributesA(folder.path().c_str());
+        EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "CLSID"), kClassText);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IconFileClosed"), "c:\\icons\\closed.ico");
+        if (c.file_exists) {
+            EXPECT_EQ(read_ini(folder.record_path(), "Other", "Key"), "Value");
+        }
+    }
+}
+
+// The profile services append a new section at the end of the file, so the
+// order of the sections shows the order of the first writes.
+TEST_F(Customization, ApplyWritesTheClassBeforeTheIcons)
+{
+    ScratchFolder folder("order");
+    Page page(folder);
+
+    page.ext->ApplyCustomization();
+
+    std::string text = read_file(folder.record_path());
+    size_t shell = text.find("[.ShellClassInfo]");
+    size_t icons = text.find("[QXIcons]");
+    ASSERT_NE(shell, std::string::npos) << text;
+    ASSERT_NE(icons, std::string::npos) << text;
+    EXPECT_LT(shell, icons) << text;
+}
+
+TEST_F(Customization, ApplyWritesEveryIconKeyInIntegerForm)
+{
+    struct Case {
+        int index_closed, index_opened, animate;
+        const char *closed_text, *opened_text, *animate_text;
+    } cases[] = {
+        {0, -12, 0, "0", "-12", "0"},
+        {7, 3, 1, "7", "3", "1"},
+        {-1, 0, 3, "-1", "0", "3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.animate_text);
+        ScratchFolder folder("keys");
+        Page page(folder);
+        page.ext->m_nIndexClosed = c.index_closed;
+        page.ext->m_nIndexOpened = c.index_opened;
+        page.ext->m_nAnimateLarge = c.animate;
+
+        page.ext->ApplyCustomization();
+
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IndexClosed"), c.closed_text);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IconFileOpened"), "c:\\icons\\library.dll");
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IndexOpened"), c.opened_text);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "AnimateLarge"), c.animate_text);
+    }
+}
+
+TEST_F(Customization, ApplyRewritesTheColourDepthAsOneOfTwoValues)
+{
+    struct Case {
+        const char* before;
+        BOOL all_colors;
+        const char* after;
+    } cases[] = {
+        {"8", FALSE, "4"}, {"24", TRUE, "16"}, {"32", TRUE, "16"}, {"16", FALSE, "4"}, {nullptr, TRUE, "16"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.after);
+        if (c.before)
+            bpp.set_text(c.before);
+        else
+            bpp.remove();
+        ScratchFolder folder("colours");
+        Page page(folder);
+        page.ext->m_bAllColors = c.all_colors;
+
+        EXPECT_EQ(page.ext->ApplyCustomization(), TRUE);
+
+        EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), c.after);
+    }
+}
+
+const char kCustomized[] =
+    "[.ShellClassInfo]\r\n"
+    "CLSID={5E676C24-194A-11d1-9FCB-4854E821E610}\r\n"
+    "IconResource=c:\\other.dll,4\r\n"
+    "[QXIcons]\r\n"
+    "IconFileClosed=c:\\a.ico\r\n"
+    "IndexClosed=1\r\n"
+    "IconFileOpened=c:\\b.ico\r\n"
+    "IndexOpened=2\r\n"
+    "AnimateLarge=1\r\n"
+    "[ViewState]\r\n"
+    "Mode=4\r\n";
+
+void expect_removed(const std::string& ini)
+{
+    EXPECT_EQ(read_ini(ini, ".ShellClassInfo", "CLSID"), "<missing>");
+    for (const char* key : {"IconFileClosed", "IndexClosed", "IconFileOpened", "IndexOpened", "AnimateLarge"})
+        EXPECT_EQ(read_ini(ini, "QXIcons", key), "<missing>") << key;
+    EXPECT_EQ(read_ini(ini, ".ShellClassInfo", "IconResource"), "c:\\other.dll,4");
+    EXPECT_EQ(read_ini(ini, "ViewState", "Mode"), "4");
+}
+
+TEST(RemoveCustomization, KeepsOtherKeysHeadersAndAttributes)
+{
+    ScratchFolder folder("remove");
+    folder.write_record(kCustomized);
+    SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
+
+    expect_removed(folder.record_path());
+    EXPECT_NE(read_file(folder.record_path()).find("[QXIcons]"), std::string::npos) << read_file(folder.record_path());
+    EXPECT_EQ(file_attributes(folder.record_path()), DWORD(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(folder_attributes(folder.path()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST(RemoveCustomization, SecondRemovalChangesNothing)
+{
+    ScratchFolder folder("remove-twice");
+    folder.write_record(kCustomized);
+    RemoveCustomization(folder.record_path().c_str());
+    std::string once = read_file(folder.record_path());
+
+    RemoveCustomization(folder.record_path().c_str());
+
+    EXPECT_EQ(read_file(folder.record_path()), once);
+}
+
+TEST(RemoveCustomization, WithoutAFileCreatesNone)
+{
+    ScratchFolder folder("remove-nothing");
+
+    EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
+
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The shell writes Desktop.ini in UTF-16; our 8-bit writes must neither
+// garble it nor lose what the shell keeps there.
+TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
+{
+    ScratchFolder folder("utf16");
+    folder.write_record(utf16_file("[.ShellClassInfo]\r\nIconResource=c:\\other.dll,4\r\n"
+                                        "[ViewState]\r\nMode=4\r\n"));
+    Page page(folder);
+
+    page.ext->ApplyCustomization();
+
+    std::string applied = ascii_from_utf16_file(read_file(folder.record_path()));
+    EXPECT_NE(applied.find("CLSID={5E676C24-194A-11d1-9FCB-4854E821E610}"), std::string::npos) << applied;
+    EXPECT_NE(applied.find("IconResource=c:\\other.dll,4"), std::string::npos) << applied;
+    EXPECT_NE(applied.find("IndexOpened=-12"), std::string::npos) << applied;
+    EXPECT_NE(applied.find("[ViewState]\r\nMode=4"), std::string::npos) << applied;
+
+    RemoveCustomization(folder.record_path().c_str());
+
+    std::string removed = ascii_from_utf16_file(read_file(folder.record_path()));
+    EXPECT_EQ(removed.find("CLSID"), std::string::npos) << removed;
+    EXPECT_EQ(removed.find("IconFile"), std::string::npos) << removed;
+    EXPECT_NE(removed.find("[QXIcons]"), std::string::npos) << removed;
+    EXPECT_NE(removed.find("IconResource=c:\\other.dll,4"), std::string::npos) << removed;
+    EXPECT_NE(removed.find("[ViewState]\r\nMode=4"), std::string::npos) << removed;
+}
+
+}

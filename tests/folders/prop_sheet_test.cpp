@@ -1,0 +1,177 @@
+// The property-sheet extension as the shell meets it: which selections get
+// the "Icon" page, what the page holds on the object and on the module.
+#include "page_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PropSheetExt : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(library.loaded());
+        ASSERT_EQ(library.can_unload_now(), S_OK);
+    }
+    IShellPropSheetExt* make()
+    {
+        IShellPropSheetExt* ext = static_cast<IShellPropSheetExt*>(kMarker);
+        EXPECT_EQ(library.create(IID_IShellPropSheetExt, &ext), S_OK);
+        return ext;
+    }
+    static void initialize(IShellPropSheetExt* ext, IDataObject* selection)
+    {
+        IShellExtInit* init = nullptr;
+        ASSERT_EQ(ext->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+        EXPECT_EQ(init->Initialize(nullptr, selection, nullptr), S_OK);
+        init->Release();
+    }
+    FoldersLibrary library;
+    ScratchFolder folder{"sheet"};
+};
+
+TEST_F(PropSheetExt, OffersThePageOnlyForOneFreeFolder)
+{
+    ScratchFolder other("sheet-other");
+    ScratchFolder owned("sheet-owned");
+    owned.write_record("[.ShellClassInfo]\r\nCLSID={20D04FE0-3AEA-1069-A2D8-08002B30309D}\r\n");
+    ScratchFolder ours("sheet-ours");
+    ours.write_record("[.ShellClassInfo]\r\nCLSID={5e676c24-194a-11d1-9fcb-4854e821e610}\r\n");
+    std::string too_long = folder.path() + "\\" + std::string(259 - folder.path().size() - 1, 'n');
+    struct Case {
+        const char* name;
+        std::vector<std::string> selection;
+        bool fail_get_data;
+        HRESULT result;
+        size_t pages;
+    } cases[] = {
+        {"no record", {folder.path()}, false, S_OK, 1},
+        {"ours already", {ours.path()}, false, S_OK, 1},
+        {"two folders", {folder.path(), other.path()}, false, S_OK, 0},
+        {"nothing selected", {}, false, S_OK, 0},
+        {"owned by another class", {owned.path()}, false, E_FAIL, 0},
+        {"no drop format", {folder.path()}, true, S_OK, 0},
+        {"record path too long", {too_long}, false, S_OK, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDataObject selection(c.selection, c.fail_get_data);
+        IShellPropSheetExt* ext = make();
+        initialize(ext, &selection);
+        PageCollector collector;
+
+        HRESULT hr = ext->AddPages(PageCollector::add, reinterpret_cast<LPARAM>(&collector));
+
+        EXPECT_EQ(hr, c.result) << std::hex << hr;
+        EXPECT_EQ(collector.pages.size(), c.pages);
+        for (HPROPSHEETPAGE page : collector.pages)
+            DestroyPropertySheetPage(page);
+        EXPECT_EQ(ext->Release(), 0u);
+        EXPECT_EQ(selection.references(), 1);
+        EXPECT_EQ(library.can_unload_now(), S_OK);
+    }
+}
+
+TEST_F(PropSheetExt, WithoutInitializeNoPage)
+{
+    IShellPropSheetExt* ext = make();
+    PageCollector collector;
+
+    EXPECT_EQ(ext->AddPages(PageCollector::add, reinterpret_cast<LPARAM>(&collector)), S_OK);
+
+    EXPECT_TRUE(collector.pages.empty());
+    ext->Release();
+}
+
+TEST_F(PropSheetExt, InitializeTwiceHoldsOnlyTheSecondSelection)
+{
+    FakeDataObject first({folder.path()});
+    FakeDataObject second({folder.path()});
+    IShellPropSheetExt* ext = make();
+
+    initialize(ext, &first);
+    initialize(ext, &second);
+
+    EXPECT_EQ(first.references(), 1);
+    EXPECT_EQ(second.references(), 2);
+    initialize(ext, nullptr);
+    EXPECT_EQ(second.references(), 1);
+    initialize(ext, &second);
+    ext->Release();
+    EXPECT_EQ(second.references(), 1);
+}
+
+TEST_F(PropSheetExt, ReplacePageIsNotImplemented)
+{
+    IShellPropSheetExt* ext = make();
+    PageCollector collector;
+
+    EXPECT_EQ(ext->ReplacePage(EXPPS_FILETYPES, PageCollector::add, reinterpret_cast<LPARAM>(&collector)),
+              E_NOTIMPL);
+
+    EXPECT_TRUE(collector.pages.empty());
+    ext->Release();
+}
+
+TEST_F(PropSheetExt, AnswersItsTwoInterfacesAndIUnknown)
+{
+    IShellPropSheetExt* ext = make();
+    struct Case {
+        const IID* iid;
+        HRESULT result;
+    } cases[] = {
+        {&IID_IUnknown, S_OK},         {&IID_IShellExtInit, S_OK},   {&IID_IShellPropSheetExt, S_OK},
+        {&IID_IPersistFile, E_NOINTERFACE}, {&IID_IShellFolder, E_NOINTERFACE}, {&IID_IDataObject, E_NOINTERFACE},
+    };
+    for (const Case& c : cases) {
+        void* out = kMarker;
+        EXPECT_EQ(ext->QueryInterface(*c.iid, &out), c.result);
+        if (c.result == S_OK) {
+            ASSERT_NE(out, nullptr);
+            static_cast<IUnknown*>(out)->Release();
+        } else {
+            EXPECT_EQ(out, nullptr);
+        }
+    }
+    IUnknown* unknown = nullptr;
+    ext->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown));
+    EXPECT_EQ(static_cast<void*>(unknown), static_cast<void*>(ext));
+    unknown->Release();
+    EXPECT_EQ(ext->Release(), 0u);
+}
+
+// The page keeps the object and the module alive after the shell lets the
+// object go, until the sheet destroys the page.
+TEST_F(PropSheetExt, ThePageHoldsTheModuleUntilTheSheetCloses)
+{
+    OfferedPage offered(library, folder.path());
+    ASSERT_EQ(offered.collector.pages.size(), 1u);
+    offered.ext->Release();
+    offered.ext = nullptr;
+    EXPECT_EQ(library.can_unload_now(), S_FALSE);
+
+    {
+        Sheet sheet(offered.collector.pages);
+        ASSERT_NE(sheet.page(), nullptr);
+        EXPECT_EQ(library.can_unload_now(), S_FALSE);
+    }
+
+    EXPECT_EQ(offered.selection.references(), 1);
+    EXPECT_EQ(library.can_unload_now(), S_OK);
+}
+
+TEST_F(PropSheetExt, ARefusedPageLeavesNothingBehind)
+{
+    FakeDataObject selection({folder.path()});
+    IShellPropSheetExt* ext = make();
+    initialize(ext, &selection);
+    PageCollector collector;
+    collector.accept = FALSE;
+
+    EXPECT_EQ(ext->AddPages(PageCollector::add, reinterpret_cast<LPARAM>(&collector)), S_OK);
+
+    EXPECT_EQ(ext->Release(), 0u);
+    EXPECT_EQ(library.can_unload_now(), S_OK);
+}
+
+}

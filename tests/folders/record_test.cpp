@@ -1,0 +1,116 @@
+// The ownership test and the guards around the record's path, in-process.
+#include "scratch.h"
+#include "server/record.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct OwnershipCase {
+    const char* name;
+    const char* record;   // nullptr: no Desktop.ini at all
+    BOOL expected;
+};
+
+const OwnershipCase kOwnershipCases[] = {
+    {"no file", nullptr, TRUE},
+    {"no section", "[QXIcons]\r\nIndexClosed=4\r\n", TRUE},
+    {"section without the key", "[.ShellClassInfo]\r\nIconResource=x.dll,1\r\n", TRUE},
+    {"our class as written", "[.ShellClassInfo]\r\nCLSID={5E676C24-194A-11d1-9FCB-4854E821E610}\r\n", TRUE},
+    {"our class in lower case", "[.ShellClassInfo]\r\nCLSID={5e676c24-194a-11d1-9fcb-4854e821e610}\r\n", TRUE},
+    {"our class in upper case", "[.ShellClassInfo]\r\nCLSID={5E676C24-194A-11D1-9FCB-4854E821E610}\r\n", TRUE},
+    {"empty key", "[.ShellClassInfo]\r\nCLSID=\r\n", FALSE},
+    {"our class without braces", "[.ShellClassInfo]\r\nCLSID=5E676C24-194A-11d1-9FCB-4854E821E610\r\n", FALSE},
+    {"another class", "[.ShellClassInfo]\r\nCLSID={645FF040-5081-101B-9F08-00AA002F954E}\r\n", FALSE},
+};
+
+TEST(Record, OwnershipTest)
+{
+    for (const OwnershipCase& c : kOwnershipCases) {
+        ScratchFolder folder;
+        if (c.record)
+            folder.write_record(c.record);
+        EXPECT_EQ(IsFolderCustomizable(folder.record_path().c_str()), c.expected) << c.name;
+    }
+}
+
+TEST(Record, OwnershipOfFolderThatDoesNotExist)
+{
+    EXPECT_TRUE(IsFolderCustomizable("C:\\no such folder\\at all\\Desktop.ini"));
+}
+
+TEST(Record, OverlongRecordPathIsNeverCustomizable)
+{
+    std::string path = "C:\\" + std::string(300, 'a') + "\\Desktop.ini";
+    EXPECT_FALSE(IsFolderCustomizable(path.c_str()));
+}
+
+TEST(Record, ClassTextIsTheFormTheFileHolds)
+{
+    EXPECT_STREQ(g_szClassIdText, "{5E676C24-194A-11d1-9FCB-4854E821E610}");
+}
+
+TEST(Record, RecordPathIsFolderBackslashDesktopIni)
+{
+    char path[MAX_PATH];
+    std::memset(path, 'X', sizeof path);
+    ASSERT_TRUE(MakeRecordPath("C:\\a b\\c", path));
+    EXPECT_STREQ(path, "C:\\a b\\c\\Desktop.ini");
+    ASSERT_TRUE(MakeRecordPath("C:\\", path));
+    EXPECT_STREQ(path, "C:\\\\Desktop.ini");
+}
+
+TEST(Record, RecordPathRefusedExactlyWhenItWouldNotFit)
+{
+    // 12 characters are added: a backslash and "Desktop.ini"; the buffer
+    // also holds the terminator.
+    struct { size_t folder_length; BOOL fits; } cases[] = {
+        {MAX_PATH - 13, TRUE}, {MAX_PATH - 12, FALSE}, {MAX_PATH - 1, FALSE}, {1000, FALSE}};
+    for (const auto& c : cases) {
+        std::string folder(c.folder_length, 'f');
+        char path[MAX_PATH + 16];
+        std::memset(path, 'X', sizeof path);
+        EXPECT_EQ(MakeRecordPath(folder.c_str(), path), c.fits) << c.folder_length;
+        if (c.fits)
+            EXPECT_EQ(std::strlen(path), c.folder_length + 12);
+        else
+            EXPECT_EQ(path[0], '\0') << c.folder_length;
+        EXPECT_EQ(path[MAX_PATH], 'X') << "wrote past the buffer, " << c.folder_length;
+    }
+}
+
+TEST(Record, WidePathConversion)
+{
+    char path[MAX_PATH + 16];
+    std::memset(path, 'X', sizeof path);
+    ASSERT_TRUE(FolderPathToAnsi(L"C:\\plain folder", path));
+    EXPECT_STREQ(path, "C:\\plain folder");
+
+    std::wstring longest(MAX_PATH - 1, L'w');
+    EXPECT_TRUE(FolderPathToAnsi(longest.c_str(), path));
+    EXPECT_EQ(std::strlen(path), static_cast<size_t>(MAX_PATH - 1));
+
+    std::memset(path, 'X', sizeof path);
+    std::wstring too_long(MAX_PATH, L'w');
+    EXPECT_FALSE(FolderPathToAnsi(too_long.c_str(), path));
+    EXPECT_EQ(path[0], '\0');
+    EXPECT_EQ(path[MAX_PATH], 'X') << "wrote past the buffer";
+}
+
+TEST(Record, NameTheCodePageCannotHoldIsRefused)
+{
+    // U+4E00 and U+0101 have no form in a Western code page; U+0101 would
+    // best-fit to a plain 'a' and so name another folder.
+    BOOL bUsedDefault = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\x0101", -1, nullptr, 0, nullptr, &bUsedDefault);
+    if (!bUsedDefault)
+        GTEST_SKIP() << "code page " << GetACP() << " holds U+0101";
+    char path[MAX_PATH];
+    EXPECT_FALSE(FolderPathToAnsi(L"C:\\p\x0101th", path));
+    EXPECT_EQ(path[0], '\0');
+}
+
+}

@@ -1,0 +1,87 @@
+#include "scratch.h"
+
+
+#include <cstdio>
+
+static std::string unique_temp_folder(const char* name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static LONG s_nNext;
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s%s-%lu-%ld", temp, name, GetCurrentProcessId(),
+                  InterlockedIncrement(&s_nNext));
+    return path;
+}
+
+ScratchFolder::ScratchFolder(const char* name) : path_(unique_temp_folder(name))
+{
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+static void remove_tree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path.c_str());
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    remove_tree(wide_path());
+}
+
+std::wstring widen(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    return wide;
+}
+
+std::wstring ScratchFolder::wide_path() const
+{
+    return widen(path_);
+}
+
+void ScratchFolder::write_file(const std::string& name, const std::string& text) const
+{
+    std::string file = path_ + "\\" + name;
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (out) {
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+}
+
+void ScratchFolder::write_record(const std::string& text) const
+{
+    write_file("Desktop.ini", text);
+}
+
+std::string ScratchFolder::make_subfolder(const std::string& name) const
+{
+    std::string sub = path_ + "\\" + name;
+    CreateDirectoryA(sub.c_str(), nullptr);
+    return sub;
+}
+
+std::string customized_record(const std::string& icon_lines)
+{
+    return "[.ShellClassInfo]\r\nCLSID={5E676C24-194A-11d1-9FCB-4854E821E610}\r\n[QXIcons]\r\n" + icon_lines;
+}
