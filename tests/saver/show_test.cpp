@@ -1,5 +1,6 @@
 // A whole full-screen show run in-process: where it draws, how fast it asks
 // for frames, and what it gives back to the desktop when it ends.
+#include "scene/points.h"
 #include "scene/scene.h"
 #include "shell/frame_pacer.h"
 #include "shell/modes.h"
@@ -59,6 +60,7 @@ int cursor_count()
 
 Observation run_watched_show()
 {
+    build_trig_tables();
     main_window = nullptr;
     show_finished = false;
     Observation seen;
