@@ -8,7 +8,8 @@
 #   e:  scan/drives/e (floppy)   f: scan/drives/f (cdrom)   g: scan/drives/g (network)
 #   t:  the build's bin folder (cdrom), so test programs find their siblings
 #       through a drive path; the scan never enters it
-scan_root="$build_dir/scan"
+#   s:  (when made) the staged dist/ folder, also a CD-ROM
+scan_root="${SCAN_ROOT:-$build_dir/scan}"
 export WINEPREFIX="$scan_root/prefix"
 export HOME="$scan_root/home"
 scan_drives="$scan_root/drives"
@@ -56,6 +57,7 @@ set_scan_drive_types() {
   $wine_native reg add "$key" /v e: /d floppy /f </dev/null >/dev/null 2>&1
   $wine_native reg add "$key" /v f: /d cdrom /f </dev/null >/dev/null 2>&1
   $wine_native reg add "$key" /v g: /d network /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v s: /d cdrom /f </dev/null >/dev/null 2>&1
   $wine_native reg add "$key" /v t: /d cdrom /f </dev/null >/dev/null 2>&1
   stop_wineserver
   wineserver -w
