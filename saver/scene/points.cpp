@@ -5,14 +5,14 @@
 real sin_table[360];
 real cos_table[360];
 
-namespace {
-
-const real pi = 3.14159265358979323846;
-
 int round_even(real v)
 {
     return static_cast<int>(std::nearbyint(v));
 }
+
+namespace {
+
+const real pi = 3.14159265358979323846;
 
 int rad_to_deg(real r)
 {
