@@ -21,7 +21,7 @@ typedef long double wide;
 const wide pi = 3.141592653589793238462643383279502884L;
 const int particle_count = particle_rows * particle_columns;
 
-int round_even(wide v)
+int round_extended(wide v)
 {
     return static_cast<int>(std::nearbyint(v));
 }
@@ -138,8 +138,8 @@ void figure_double_cone()
         int rho = 72 - 8 * std::abs(i - 9);
         for (int j = 0; j < particle_columns; ++j) {
             particle_move_cartesian(particles[i][j], 10 * (i - 9),
-                                    round_even(rho * std::cos(column_angle(j))),
-                                    round_even(rho * std::sin(column_angle(j))), 300, colour);
+                                    round_extended(rho * std::cos(column_angle(j))),
+                                    round_extended(rho * std::sin(column_angle(j))), 300, colour);
         }
     }
 }
@@ -174,9 +174,9 @@ void figure_pinched_torus()
         wide u = i * pi / 9;
         real rho = a * std::cos(u) + b;
         for (int j = 0; j < particle_columns; ++j) {
-            particle_move_cartesian(particles[i][j], round_even(rho * std::sin(column_angle(j))),
-                                    round_even(rho * std::cos(column_angle(j))),
-                                    round_even(b * std::sin(u)), 300 - 4 * i, colour);
+            particle_move_cartesian(particles[i][j], round_extended(rho * std::sin(column_angle(j))),
+                                    round_extended(rho * std::cos(column_angle(j))),
+                                    round_extended(b * std::sin(u)), 300 - 4 * i, colour);
         }
     }
 }
@@ -190,9 +190,9 @@ void figure_torus_on_x()
         wide u = i * pi / 9;
         real rho = b * std::cos(u) + a;
         for (int j = 0; j < particle_columns; ++j) {
-            particle_move_cartesian(particles[i][j], round_even(b * std::sin(u)),
-                                    round_even(rho * std::sin(column_angle(j))),
-                                    round_even(rho * std::cos(column_angle(j))), 360 - 10 * j,
+            particle_move_cartesian(particles[i][j], round_extended(b * std::sin(u)),
+                                    round_extended(rho * std::sin(column_angle(j))),
+                                    round_extended(rho * std::cos(column_angle(j))), 360 - 10 * j,
                                     colour);
         }
     }
@@ -219,8 +219,8 @@ void figure_elliptic_tube()
         for (int j = 0; j < particle_columns; ++j) {
             int r = random_int(50) + 50;
             int g = random_int(128) + 128;
-            particle_move_cartesian(particles[i][j], round_even(a * std::cos(column_angle(j))),
-                                    round_even((a / 2) * std::sin(column_angle(j))),
+            particle_move_cartesian(particles[i][j], round_extended(a * std::cos(column_angle(j))),
+                                    round_extended((a / 2) * std::sin(column_angle(j))),
                                     10 * (i - 9), 300, rgb(r, g, 10 * i + 40));
         }
     }
@@ -266,8 +266,8 @@ void figure_cone()
     int s = random_int(5) + 2;
     for (int i = 0; i < particle_rows; ++i) {
         for (int j = 0; j < particle_columns; ++j) {
-            particle_move_cartesian(particles[i][j], round_even(s * i * std::cos(column_angle(j))),
-                                    round_even(s * i * std::sin(column_angle(j))), 8 * (i - 9),
+            particle_move_cartesian(particles[i][j], round_extended(s * i * std::cos(column_angle(j))),
+                                    round_extended(s * i * std::sin(column_angle(j))), 8 * (i - 9),
                                     300, colour);
         }
     }
@@ -280,12 +280,12 @@ void figure_three_rings()
     for (int i = 0; i < particle_rows; ++i) {
         wide u = i * pi / 9;
         real rho = 12 * std::cos(u) + 30;
-        int h = round_even(12 * std::sin(u));
+        int h = round_extended(12 * std::sin(u));
         for (int j = 0; j < particle_columns; ++j) {
             Particle& p = particles[i][j];
             wide v = (j % 12) * pi / 6;
-            int across = round_even(rho * std::sin(v));
-            int along = round_even(rho * std::cos(v));
+            int across = round_extended(rho * std::sin(v));
+            int along = round_extended(rho * std::cos(v));
             if (j < 12)
                 particle_move_cartesian_offset(p, h, across, along, 0, 0, 100, 300, c2);
             else if (j < 24)
@@ -311,7 +311,7 @@ void figure_ripple()
             wide d = std::sqrt(static_cast<wide>((i - 9) * (i - 9) + (j - 18) * (j - 18)));
             wide height = std::cos(3 * pi * d * 0.1L) * (50 * std::exp(-pi * d * 0.05L));
             particle_move_cartesian(particles[i][j], 10 * (i - 9), 5 * (j - 18),
-                                    round_even(height), 300, colour);
+                                    round_extended(height), 300, colour);
         }
     }
 }
@@ -323,8 +323,8 @@ void figure_helix()
     int b = random_int(256);
     int colour = rgb(r, 255, b);
     for (int k = 0; k < particle_count; ++k) {
-        particle_move_cartesian(particle_at(k), round_even(a * std::cos(0.04L * k)),
-                                round_even(a * std::sin(0.04L * k)), k / 5 - 68, 380 - k / 2,
+        particle_move_cartesian(particle_at(k), round_extended(a * std::cos(0.04L * k)),
+                                round_extended(a * std::sin(0.04L * k)), k / 5 - 68, 380 - k / 2,
                                 colour);
     }
 }
@@ -379,8 +379,8 @@ void figure_crossed_tubes()
                                       rgb(p, 255 - e, p));
         for (int j = 18; j < particle_columns; ++j) {
             wide angle = (j - 18) * pi / 9;
-            particle_move_cartesian(particles[i][j], round_even(a * std::cos(angle)), 10 * (i - 9),
-                                    round_even(a * std::sin(angle)), 300,
+            particle_move_cartesian(particles[i][j], round_extended(a * std::cos(angle)), 10 * (i - 9),
+                                    round_extended(a * std::sin(angle)), 300,
                                     rgb(255 - e, 255 - e, q));
         }
     }
@@ -390,7 +390,7 @@ void figure_square_of_waves()
 {
     int a = random_int(25) + 5;
     for (int k = 0; k <= 171; ++k) {
-        int w = round_even(a * std::sin(2 * k * pi / 171));
+        int w = round_extended(a * std::sin(2 * k * pi / 171));
         int dur = 300 - k;
         particle_move_cartesian(particle_at(k), k - 85, 85 + w, 0, dur, rgb(k + 84, 255, k + 84));
         particle_move_cartesian(particle_at(172 + k), 85 + w, 85 - k, 0, dur,
@@ -418,8 +418,8 @@ void figure_half_saddle()
             real s = saddle_height(x, y);
             if (s < 0)
                 s = 0;
-            int w = round_even(3 * s);
-            particle_move_cartesian(particles[i][j], x, y, round_even(s), 300,
+            int w = round_extended(3 * s);
+            particle_move_cartesian(particles[i][j], x, y, round_extended(s), 300,
                                     rgb(255 - w, w, 255));
         }
     }
@@ -433,9 +433,9 @@ void figure_folded_saddle()
             int x = 10 * (i - 9);
             int y = 5 * (j - 18);
             real s = saddle_height(x, y);
-            int v = round_even(std::fabs(2 * s));
+            int v = round_extended(std::fabs(2 * s));
             int colour = m == 0 ? rgb(255, v, v) : m == 1 ? rgb(v, 255, v) : rgb(v, v, 255);
-            particle_move_cartesian(particles[i][j], x, y, round_even(std::fabs(s)), 300, colour);
+            particle_move_cartesian(particles[i][j], x, y, round_extended(std::fabs(s)), 300, colour);
         }
     }
 }
@@ -445,15 +445,15 @@ void figure_waisted_tube()
     int m = random_int(3);
     for (int i = 0; i < particle_rows; ++i) {
         wide c = std::cos((i - 9) * pi / 18);
-        int rho = 70 - round_even(50 * c * c);
+        int rho = 70 - round_extended(50 * c * c);
         int e = 3 * rho;
         int colour = m == 0   ? rgb(255, 255, 255 - e)
                      : m == 1 ? rgb(255, 255 - e, 255)
                               : rgb(255 - e, 255, 255);
         for (int j = 0; j < particle_columns; ++j) {
             particle_move_cartesian(particles[i][j], 10 * (i - 9),
-                                    round_even(rho * std::cos(column_angle(j))),
-                                    round_even(rho * std::sin(column_angle(j))), 300, colour);
+                                    round_extended(rho * std::cos(column_angle(j))),
+                                    round_extended(rho * std::sin(column_angle(j))), 300, colour);
         }
     }
 }
@@ -466,8 +466,8 @@ void figure_spindle()
         wide s = std::sin(n * i * pi / 18);
         real rho = s * s * (100.0L / n);
         for (int j = 0; j < particle_columns; ++j) {
-            particle_move_cartesian(particles[i][j], round_even(rho * std::cos(column_angle(j))),
-                                    round_even(rho * std::sin(column_angle(j))), 10 * (i - 9),
+            particle_move_cartesian(particles[i][j], round_extended(rho * std::cos(column_angle(j))),
+                                    round_extended(rho * std::sin(column_angle(j))), 10 * (i - 9),
                                     300, colour);
         }
     }
@@ -524,8 +524,8 @@ void figure_wobbling_spiral()
     for (int k = 0; k < particle_count; ++k) {
         real rho = 50 * std::sin(7 * k * pi / 683) + 0.125L * k;
         wide angle = 8 * k * pi / 683;
-        particle_move_cartesian(particle_at(k), round_even(rho * std::cos(angle)),
-                                round_even(rho * std::sin(angle)), k / 8, curve_duration(k),
+        particle_move_cartesian(particle_at(k), round_extended(rho * std::cos(angle)),
+                                round_extended(rho * std::sin(angle)), k / 8, curve_duration(k),
                                 rgb(k % 3, 255, 200));
     }
 }
@@ -533,9 +533,9 @@ void figure_wobbling_spiral()
 void figure_space_curve()
 {
     for (int k = 0; k < particle_count; ++k) {
-        int x = round_even(0.125L * k * std::sin(11 * k * pi / 683));
-        int y = round_even(50 * std::cos(3 * k * pi / 683 + 1.15L) + 10 * std::cos(23 * k * pi / 683));
-        int z = round_even(80 * std::cos(7 * k * pi / 683));
+        int x = round_extended(0.125L * k * std::sin(11 * k * pi / 683));
+        int y = round_extended(50 * std::cos(3 * k * pi / 683 + 1.15L) + 10 * std::cos(23 * k * pi / 683));
+        int z = round_extended(80 * std::cos(7 * k * pi / 683));
         particle_move_cartesian(particle_at(k), x, y, z, curve_duration(k), rgb(k % 3, 255, 200));
     }
 }
@@ -549,8 +549,8 @@ void figure_rings_on_pole()
         particle_move_cartesian(particle_at(k), 0, k - 591, 0, 100, rgb(255, 255, 255));
     const int heights[5] = {80, 40, 0, -40, -80};
     for (int k = 0; k < 100; ++k) {
-        int cx = round_even(50 * std::cos(0.02L * k * pi));
-        int cz = round_even(50 * std::sin(0.02L * k * pi));
+        int cx = round_extended(50 * std::cos(0.02L * k * pi));
+        int cz = round_extended(50 * std::sin(0.02L * k * pi));
         for (int ring = 0; ring < 5; ++ring)
             particle_move_cartesian(particle_at(100 * ring + k), cx, heights[ring], cz, 400,
                                     colours[ring]);
@@ -566,7 +566,7 @@ void figure_petal_disc()
         for (int j = 0; j < particle_columns; ++j) {
             wide a = std::fabs(50 * std::sin(n * pi * j / 36));
             particle_move_cylindrical(particles[i][j], 6 * (i + 1), 10 * j,
-                                      round_even(a * std::sin(2.5L * i / 9)), 20 * (19 - i),
+                                      round_extended(a * std::sin(2.5L * i / 9)), 20 * (19 - i),
                                       rgb(p, q, 255 - 10 * i));
         }
     }
@@ -580,7 +580,7 @@ void figure_ripple_disc()
     for (int i = 0; i < particle_rows; ++i) {
         for (int j = 0; j < particle_columns; ++j) {
             particle_move_cylindrical(particles[i][j], 6 * (i + 1), 10 * j,
-                                      round_even((50 - 2 * i) * std::cos(4.0L * m * i / 18)),
+                                      round_extended((50 - 2 * i) * std::cos(4.0L * m * i / 18)),
                                       10 * (36 - j), rgb(255 - 10 * i, p, q));
         }
     }
@@ -596,7 +596,7 @@ void figure_petal_disc_second()
         for (int j = 0; j < particle_columns; ++j) {
             wide a = std::fabs(50 * std::sin(j * pi / n));
             particle_move_cylindrical(particles[i][j], 6 * (i + 1), 10 * j,
-                                      round_even(a * std::sin(2.0L * m * i / 9)), 20 * (19 - i),
+                                      round_extended(a * std::sin(2.0L * m * i / 9)), 20 * (19 - i),
                                       rgb(p, 255 - 10 * i, q));
         }
     }
@@ -611,7 +611,7 @@ void figure_wave_ring()
     int core = cores[random_int(3)];
     int ring = rings[random_int(4)];
     for (int k = 0; k < 360; ++k) {
-        int h = round_even(20 * std::cos(4 * k * pi / 35));
+        int h = round_extended(20 * std::cos(4 * k * pi / 35));
         particle_move_cylindrical(particle_at(k), 80 + h, k, h, 342 - k / 2, ring);
     }
     for (int k = 360; k < particle_count; ++k) {
