@@ -5,9 +5,11 @@
 real sin_table[360];
 real cos_table[360];
 
+// lrint rounds in the current mode, which the program never changes from
+// the default nearest-even; it also costs a tenth of what nearbyint does here.
 int round_even(real v)
 {
-    return static_cast<int>(std::nearbyint(v));
+    return static_cast<int>(std::lrint(v));
 }
 
 namespace {
