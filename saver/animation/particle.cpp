@@ -2,11 +2,6 @@
 
 namespace {
 
-int channel(int colour, int shift)
-{
-    return (colour >> shift) & 0xFF;
-}
-
 // The step recomputes everything from the start and the frame count, so the
 // glide keeps only the start, the per-frame change and the target.
 void particle_begin_move(Particle& p)
@@ -17,12 +12,12 @@ void particle_begin_move(Particle& p)
     p.step_z = (p.target.z - p.pos.z) / duration;
     p.elapsed = 0;
     p.arrived = false;
-    p.start_r = channel(p.pos.param, 0);
-    p.start_g = channel(p.pos.param, 8);
-    p.start_b = channel(p.pos.param, 16);
-    p.step_r = (channel(p.target_color, 0) - p.start_r) / duration;
-    p.step_g = (channel(p.target_color, 8) - p.start_g) / duration;
-    p.step_b = (channel(p.target_color, 16) - p.start_b) / duration;
+    p.start_r = color_channel(p.pos.param, 0);
+    p.start_g = color_channel(p.pos.param, 8);
+    p.start_b = color_channel(p.pos.param, 16);
+    p.step_r = (color_channel(p.target_color, 0) - p.start_r) / duration;
+    p.step_g = (color_channel(p.target_color, 8) - p.start_g) / duration;
+    p.step_b = (color_channel(p.target_color, 16) - p.start_b) / duration;
 }
 
 void glide_from_here(Particle& p)
@@ -111,7 +106,7 @@ void particle_step(Particle& p)
     int b = channel_at(p.step_b, n, p.start_b);
     int g = channel_at(p.step_g, n, p.start_g);
     int r = channel_at(p.step_r, n, p.start_r);
-    p.pos.param = r + 256 * g + 65536 * b;
+    p.pos.param = color_from_channels(r, g, b);
     if (n >= p.duration)
         land(p);
 }

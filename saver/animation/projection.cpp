@@ -20,11 +20,6 @@ int screen_offset(real v, real depth)
     return round_even(q);
 }
 
-int channel(int colour, int shift)
-{
-    return (colour >> shift) & 0xFF;
-}
-
 int faded_channel(int c, real f)
 {
     return round_even(c - f * c);
@@ -33,9 +28,9 @@ int faded_channel(int c, real f)
 int faded_colour(int colour, real depth)
 {
     real f = (depth - depth_near) / depth_span;
-    return faded_channel(channel(colour, 0), f)
-         + 256 * faded_channel(channel(colour, 8), f)
-         + 65536 * faded_channel(channel(colour, 16), f);
+    return color_from_channels(faded_channel(color_channel(colour, 0), f),
+                               faded_channel(color_channel(colour, 8), f),
+                               faded_channel(color_channel(colour, 16), f));
 }
 
 int depth_colour(const Particle& p)

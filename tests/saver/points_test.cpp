@@ -104,16 +104,6 @@ TEST_F(Points, PolarToCartesian)
     }
 }
 
-TEST_F(Points, PolarWithParamKeepsTheParam)
-{
-    Point3D camera{};
-    point_set_polar_param(camera, 200, 60, 40, 200);
-    EXPECT_EQ(camera.x, 64);
-    EXPECT_EQ(camera.y, 111);
-    EXPECT_EQ(camera.z, 153);
-    EXPECT_EQ(camera.param, 200);
-}
-
 TEST_F(Points, CylindricalRoundsTheCircleAndDerivesTheAngles)
 {
     Point3D p{};
