@@ -26,9 +26,10 @@ int round_extended(wide v)
     return static_cast<int>(std::nearbyint(v));
 }
 
+// The catalogue's colours keep the low 8 bits of each channel.
 int rgb(int r, int g, int b)
 {
-    return (r & 255) | (g & 255) << 8 | (b & 255) << 16;
+    return color_from_channels(r & 255, g & 255, b & 255);
 }
 
 Particle& particle_at(int k)

@@ -16,9 +16,9 @@ namespace {
 const int particle_count = particle_rows * particle_columns;
 const int white = 0xFFFFFF;
 
-int red_of(int colour) { return colour & 255; }
-int green_of(int colour) { return (colour >> 8) & 255; }
-int blue_of(int colour) { return (colour >> 16) & 255; }
+int red_of(int colour) { return color_channel(colour, 0); }
+int green_of(int colour) { return color_channel(colour, 8); }
+int blue_of(int colour) { return color_channel(colour, 16); }
 
 class FigureTest : public ::testing::Test {
 protected:
