@@ -324,4 +324,39 @@ TEST_F(IconPage, DoubleClickOnARowCountsAsAChange)
     EXPECT_EQ(ini("QXIcons", "IconFileClosed"), dll);
 }
 
+std::string icon_location(IExtractIconA* extract, UINT flags, int* index)
+{
+    char file[MAX_PATH] = "<unset>";
+    UINT out_flags = 0xDEAD;
+    HRESULT hr = extract->GetIconLocation(flags, file, MAX_PATH, index, &out_flags);
+    EXPECT_EQ(hr, S_OK) << std::hex << hr;
+    return file;
+}
+
+// What the page applies is what the icon handler then tells the shell.
+TEST_F(IconPage, TheIconHandlerShowsTheIconsChosenOnThePage)
+{
+    closed_default.set_text((dll + ",0").c_str());
+    opened_default.set_text((dll + ",1").c_str());
+    open();
+    command(kDefault);
+    click(kAnimate);
+    sheet->press(PSBTN_OK);
+    sheet.reset();
+
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(library.create(IID_IPersistFile, &file), S_OK);
+    EXPECT_EQ(file->Load(folder.wide_path().c_str(), STGM_READ), S_OK);
+    IExtractIconA* extract = nullptr;
+    ASSERT_EQ(file->QueryInterface(IID_IExtractIconA, reinterpret_cast<void**>(&extract)), S_OK);
+    int index = 99;
+
+    EXPECT_EQ(icon_location(extract, 0, &index), dll);
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(icon_location(extract, GIL_OPENICON, &index), dll);
+    EXPECT_EQ(index, 1);
+    extract->Release();
+    file->Release();
+}
+
 }
