@@ -51,6 +51,10 @@ FakeDataObject::FakeDataObject(std::vector<std::string> names, bool fail_get_dat
 {
 }
 
+FakeDataObject::FakeDataObject(std::wstring name) : m_wide_name(std::move(name)), m_fail_get_data(false)
+{
+}
+
 STDMETHODIMP FakeDataObject::QueryInterface(REFIID riid, void** ppv)
 {
     *ppv = nullptr;
@@ -76,17 +80,17 @@ STDMETHODIMP FakeDataObject::GetData(FORMATETC* format, STGMEDIUM* medium)
 {
     if (m_fail_get_data || format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL))
         return DV_E_FORMATETC;
-    size_t size = sizeof(DROPFILES) + 1;
+    std::string names;
     for (const std::string& name : m_names)
-        size += name.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        names.append(name.c_str(), name.size() + 1);
+    if (!m_wide_name.empty())
+        names.append(reinterpret_cast<const char*>(m_wide_name.c_str()), (m_wide_name.size() + 1) * 2);
+    names.append(m_wide_name.empty() ? 1 : 2, '\0');
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
-    char* text = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& name : m_names) {
-        std::memcpy(text, name.c_str(), name.size() + 1);
-        text += name.size() + 1;
-    }
+    drop->fWide = !m_wide_name.empty();
+    std::memcpy(drop + 1, names.data(), names.size());
     GlobalUnlock(memory);
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = memory;

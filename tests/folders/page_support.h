@@ -21,6 +21,8 @@ std::string ascii_from_utf16_file(const std::string& bytes);
 class FakeDataObject final : public IDataObject {
 public:
     explicit FakeDataObject(std::vector<std::string> names, bool fail_get_data = false);
+    // Wide names, as the shell of an NT-based Windows hands them over.
+    explicit FakeDataObject(std::wstring name);
     LONG references() const { return m_cRef; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -39,6 +41,7 @@ public:
 private:
     LONG m_cRef = 1;
     std::vector<std::string> m_names;
+    std::wstring m_wide_name;
     bool m_fail_get_data;
 };
 
