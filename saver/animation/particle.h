@@ -18,6 +18,17 @@ struct Particle {
     bool arrived;
 };
 
+// Colours hold red in the low byte, green in the next, blue in the third.
+inline int color_channel(int colour, int shift)
+{
+    return (colour >> shift) & 0xFF;
+}
+
+inline int color_from_channels(int r, int g, int b)
+{
+    return r + 256 * g + 65536 * b;
+}
+
 void particle_move_polar(Particle& p, int dist, int theta, int phi, int duration, int colour);
 void particle_move_polar_offset(Particle& p, int dist, int theta, int phi,
                                 int ox, int oy, int oz, int duration, int colour);

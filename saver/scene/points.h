@@ -11,6 +11,10 @@ struct Point3D {
     int param;
 };
 
+// Nearest whole number, halves to the even one: the one rounding of the
+// animation. The value must lie within the int range.
+int round_even(real v);
+
 extern real sin_table[360];
 extern real cos_table[360];
 

@@ -8,7 +8,7 @@ Point3D camera;
 Particle particles[particle_rows][particle_columns];
 int depth_near = 200;
 int depth_far = 400;
-int depth_span;
+int depth_span = 200;
 int view_width = 600;
 int view_height = 400;
 int view_left;
@@ -19,6 +19,16 @@ char sound_path[MAX_PATH];
 namespace {
 
 const char sound_name[] = "vorant.wav";
+
+// A name cut short by the buffer ends in the wrong place: such a program is
+// treated as having no directory.
+void module_file_name(char (&path)[MAX_PATH])
+{
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length >= MAX_PATH)
+        length = 0;
+    path[length] = '\0';
+}
 
 }
 
@@ -35,13 +45,9 @@ void particle_init(Particle& p, int dist, int theta, int phi, int colour)
     p.arrived = true;
 }
 
-void program_directory(char* directory, int size)
+void directory_of(const char* path, char* directory, int size)
 {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        length = 0;
-    int end = static_cast<int>(length);
+    int end = static_cast<int>(std::strlen(path));
     while (end > 0 && path[end - 1] != '\\')
         --end;
     if (end >= size)
@@ -50,12 +56,27 @@ void program_directory(char* directory, int size)
     directory[end] = '\0';
 }
 
+void program_directory(char* directory, int size)
+{
+    char path[MAX_PATH];
+    module_file_name(path);
+    directory_of(path, directory, size);
+}
+
+void sound_path_in(const char* directory)
+{
+    std::size_t length = std::strlen(directory);
+    if (length + sizeof sound_name > sizeof sound_path)
+        length = 0;
+    std::memcpy(sound_path, directory, length);
+    std::memcpy(sound_path + length, sound_name, sizeof sound_name);
+}
+
 void scene_start()
 {
-    char dir[MAX_PATH];
-    program_directory(dir, MAX_PATH - (sizeof sound_name - 1));
-    std::strcpy(sound_path, dir);
-    std::strcat(sound_path, sound_name);
+    char directory[MAX_PATH];
+    program_directory(directory, sizeof directory);
+    sound_path_in(directory);
 
     for (auto& row : particles) {
         for (Particle& p : row) {

@@ -1,0 +1,170 @@
+// The real saver.scr in its two show modes: the window it makes, what input
+// does to it, and how the show ends.
+#include "support/programs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const char saver_class[] = "VorantScreenSaverClass";
+const DWORD start_timeout = 10000;
+const DWORD end_timeout = 10000;
+
+class FullScreenShow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saver = start_program("saver.scr", "/s");
+        ASSERT_NE(saver.process, nullptr);
+        window = wait_for_window(saver, saver_class, start_timeout);
+        ASSERT_NE(window, nullptr) << "no saver window appeared";
+        // Found right after creation: let the show finish its set-up.
+        pump_messages(300);
+    }
+    void TearDown() override { kill_program(saver); }
+
+    Program saver;
+    HWND window = nullptr;
+};
+
+TEST_F(FullScreenShow, TopMostPopUpOverTheWholeScreen)
+{
+    EXPECT_EQ(GetClassLongA(window, GCL_STYLE), static_cast<DWORD>(CS_PARENTDC));
+    // The system adds WS_CLIPSIBLINGS to every top-level window.
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & ~WS_CLIPSIBLINGS,
+              static_cast<DWORD>(WS_POPUP | WS_VISIBLE))
+        << std::hex << GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetClassLongPtrA(window, GCLP_HBRBACKGROUND), 0u);
+    EXPECT_EQ(GetClassLongPtrA(window, GCLP_HCURSOR), 0u);
+
+    RECT area;
+    GetWindowRect(window, &area);
+    EXPECT_EQ(area.left, 0);
+    EXPECT_EQ(area.top, 0);
+    EXPECT_EQ(area.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(area.bottom, GetSystemMetrics(SM_CYSCREEN));
+}
+
+TEST_F(FullScreenShow, CreationAnsweredWithoutDefaultProcessing)
+{
+    // Default processing of WM_NCCREATE is what stores the window text; the
+    // window exists, so creation went on, yet its title never arrived.
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(GetWindowTextLengthA(window), 0);
+}
+
+TEST_F(FullScreenShow, MouseMovementLeavesTheShowRunning)
+{
+    PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    EXPECT_FALSE(has_exited(saver, 1500));
+}
+
+TEST_F(FullScreenShow, ClosingTheWindowEndsTheShow)
+{
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u);
+}
+
+struct InputCase {
+    const char* name;
+    UINT message;
+    WPARAM wparam;
+};
+
+class InputEndsFullScreen : public FullScreenShow,
+                            public ::testing::WithParamInterface<InputCase> {};
+
+TEST_P(InputEndsFullScreen, WithExitCodeZero)
+{
+    const InputCase& input = GetParam();
+    PostMessageA(window, input.message, input.wparam, MAKELPARAM(5, 5));
+    EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u) << input.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Saver, InputEndsFullScreen,
+                         ::testing::Values(InputCase{"key", WM_KEYDOWN, VK_SPACE},
+                                           InputCase{"left click", WM_LBUTTONDOWN, MK_LBUTTON},
+                                           InputCase{"right click", WM_RBUTTONDOWN, MK_RBUTTON}),
+                         [](const auto& info) {
+                             return std::string(info.param.message == WM_KEYDOWN ? "Key"
+                                                : info.param.message == WM_LBUTTONDOWN
+                                                    ? "LeftClick"
+                                                    : "RightClick");
+                         });
+
+// Stands in for the display settings' preview box.
+HWND make_preview_parent(int width, int height)
+{
+    return CreateWindowExA(0, "STATIC", "preview", WS_POPUP | WS_VISIBLE, 100, 100, width,
+                           height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+class PreviewShow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        parent = make_preview_parent(152, 112);
+        ASSERT_NE(parent, nullptr);
+        std::string arguments = "/p " + std::to_string(reinterpret_cast<INT_PTR>(parent));
+        saver = start_program("saver.scr", arguments);
+        ASSERT_NE(saver.process, nullptr);
+        child = wait_for_child(parent, saver_class, start_timeout);
+        ASSERT_NE(child, nullptr) << "no preview window appeared";
+    }
+    void TearDown() override
+    {
+        kill_program(saver);
+        if (IsWindow(parent))
+            DestroyWindow(parent);
+    }
+
+    HWND parent = nullptr;
+    Program saver;
+    HWND child = nullptr;
+};
+
+TEST_F(PreviewShow, DisabledChildFillingTheParent)
+{
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE)),
+              static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_DISABLED))
+        << std::hex << GetWindowLongA(child, GWL_STYLE);
+    RECT area;
+    GetClientRect(child, &area);
+    EXPECT_EQ(area.right, 152);
+    EXPECT_EQ(area.bottom, 112);
+    EXPECT_EQ(GetWindowTextLengthA(child), 0);
+}
+
+TEST_F(PreviewShow, InputChangesNothing)
+{
+    PostMessageA(child, WM_KEYDOWN, VK_SPACE, 0);
+    PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PostMessageA(child, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    pump_messages(2000);
+    EXPECT_FALSE(has_exited(saver, 0));
+    EXPECT_TRUE(IsWindow(child));
+}
+
+TEST_F(PreviewShow, EndsWhenTheParentGoesAway)
+{
+    pump_messages(300);
+    DestroyWindow(parent);
+    EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u);
+}
+
+TEST(PreviewWithoutParent, EndsAtOnceWithoutAWindow)
+{
+    const char* arguments[] = {"/p", "/p 0", "/p 12345678", "/p abc", "P"};
+    for (const char* argument : arguments) {
+        Program saver = start_program("saver.scr", argument);
+        ASSERT_NE(saver.process, nullptr);
+        Program probe = saver;
+        EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u) << argument;
+        EXPECT_EQ(wait_for_window(probe, saver_class, 0), nullptr) << argument;
+    }
+}
+
+}
