@@ -127,6 +127,22 @@ TEST_F(IconPage, StartsWithTheFoldersOwnChoice)
     EXPECT_FALSE(checked(kAllColors));
 }
 
+// A closed icon that cannot be extracted leaves its row empty; it must not
+// shift the open icon into the "Closed" row.
+TEST_F(IconPage, AnIconThatCannotBeExtractedKeepsItsRowEmpty)
+{
+    folder.write_record("[QXIcons]\r\nIconFileClosed=c:\\no\\such.dll\r\nIndexClosed=0\r\n");
+    open();
+
+    EXPECT_NE(row_image(0), icon_pixels(dll, 3));
+    EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
+
+    command(kDefault);
+
+    EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
+    EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
+}
+
 // Without a usable "Shell Icons" value the page still shows, and writes, the
 // shell's own closed and open folder icons.
 TEST_F(IconPage, WithoutShellIconsShowsTheShellsOwnFolderIcons)
