@@ -4,7 +4,7 @@ PRESET ?= i686
 BUILD  := build/$(PRESET)
 DIST   := dist
 
-.PHONY: all deps configure build dist test demo bench clean
+.PHONY: all deps configure build dist test demo bench gallery clean
 
 all: dist
 
@@ -28,6 +28,9 @@ demo: dist
 
 bench: build
 	scripts/run-bench.sh $(BUILD)
+
+gallery: build
+	scripts/gallery.sh $(BUILD) $(DIST)
 
 clean:
 	rm -rf build $(DIST)
