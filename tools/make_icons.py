@@ -84,15 +84,27 @@ def draw_cloud(c):
         c.put(int(16 + 14 * math.cos(t)), int(16 + 5 * math.sin(t)), AQUA)
 
 
+def draw_folder_back(c):
+    """The folder's back with its tab: the same in both states."""
+    c.polygon([(2, 7), (11, 7), (13, 10), (28, 10), (28, 27), (2, 27)], OLIVE, BLACK)
+
+
 def draw_folder_closed(c):
-    c.polygon([(2, 8), (12, 8), (14, 11), (29, 11), (29, 27), (2, 27)], YELLOW, OLIVE)
-    c.polygon([(2, 13), (29, 13), (29, 27), (2, 27)], YELLOW, OLIVE)
+    draw_folder_back(c)
+    c.polygon([(2, 12), (28, 12), (28, 27), (2, 27)], YELLOW, OLIVE)
+    c.line(3 * c.size / 32, 13.2 * c.size / 32, 27 * c.size / 32, 13.2 * c.size / 32, WHITE)
+    c.line(2 * c.size / 32, 27 * c.size / 32, 28 * c.size / 32, 27 * c.size / 32, BLACK)
 
 
 def draw_folder_open(c):
-    c.polygon([(2, 8), (12, 8), (14, 11), (27, 11), (27, 27), (2, 27)], OLIVE, BLACK)
-    c.polygon([(4, 12), (25, 12), (25, 20), (4, 20)], WHITE, GREY)
-    c.polygon([(7, 16), (31, 16), (26, 27), (2, 27)], YELLOW, OLIVE)
+    """The same folder opened: a sheet shows and the front flap tips forward."""
+    draw_folder_back(c)
+    c.polygon([(5, 9), (24, 9), (24, 20), (5, 20)], WHITE, GREY)
+    c.line(8 * c.size / 32, 12 * c.size / 32, 20 * c.size / 32, 12 * c.size / 32, SILVER)
+    c.line(8 * c.size / 32, 15 * c.size / 32, 21 * c.size / 32, 15 * c.size / 32, SILVER)
+    c.polygon([(7, 15), (31, 15), (26, 27), (2, 27)], YELLOW, OLIVE)
+    c.line(8 * c.size / 32, 16.2 * c.size / 32, 29.5 * c.size / 32, 16.2 * c.size / 32, WHITE)
+    c.line(2 * c.size / 32, 27 * c.size / 32, 26 * c.size / 32, 27 * c.size / 32, BLACK)
 
 
 def draw_product(c):
@@ -106,8 +118,9 @@ ICONS = {
     "saver": (draw_cloud, [32]),
     "product": (draw_product, [16, 32]),
     "tab": (draw_product, [16]),
-    "folder_closed": (draw_folder_closed, [32]),
-    "folder_open": (draw_folder_open, [32]),
+    # Both sizes, so small views get a drawing of their own, not a shrunk one.
+    "folder_closed": (draw_folder_closed, [16, 32]),
+    "folder_open": (draw_folder_open, [16, 32]),
 }
 
 

@@ -1,0 +1,390 @@
+// The icon handler, made by the real folders.dll's factory, loaded with real
+// folders and answered against real top-level windows.
+#include "library.h"
+#include "scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kFolderWindowClass[] = "CabinetWClass";
+
+// A top-level window standing in for a folder window of the shell.
+class FolderWindow {
+public:
+    explicit FolderWindow(const std::string& title, const char* class_name = kFolderWindowClass)
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = class_name;
+        RegisterClassA(&wc);
+        window_ = CreateWindowA(class_name, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~FolderWindow() { DestroyWindow(window_); }
+    FolderWindow(const FolderWindow&) = delete;
+    FolderWindow& operator=(const FolderWindow&) = delete;
+
+private:
+    HWND window_;
+};
+
+struct Location {
+    HRESULT hr;
+    std::string file;
+    int index;
+};
+
+std::string folder_name(const std::string& path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+class IconHandler : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dll.loaded());
+        char path[MAX_PATH];
+        GetModuleFileNameA(dll.module, path, MAX_PATH);
+        library_path = path;
+    }
+    void TearDown() override
+    {
+        if (handler) {
+            EXPECT_EQ(handler->Release(), 0u);
+        }
+        EXPECT_EQ(dll.can_unload_now(), S_OK);
+    }
+
+    // What the shell does: create for IPersistFile, Load the folder, then ask
+    // IExtractIconA.
+    void load(const std::wstring& folder)
+    {
+        if (handler)
+            handler->Release();
+        handler = nullptr;
+        IPersistFile* file = nullptr;
+        HRESULT hr = dll.create(IID_IPersistFile, &file);
+        ASSERT_EQ(hr, S_OK) << std::hex << hr;
+        hr = file->Load(folder.c_str(), STGM_READ);
+        EXPECT_EQ(hr, S_OK) << std::hex << hr;
+        EXPECT_EQ(file->QueryInterface(IID_IExtractIconA, reinterpret_cast<void**>(&handler)), S_OK);
+        file->Release();
+    }
+    void load(const std::string& folder) { load(widen(folder)); }
+
+    Location locate(UINT flags)
+    {
+        char file[MAX_PATH];
+        std::memset(file, 'X', sizeof file);
+        int index = 0x7777;
+        UINT out_flags = 0xFFFF;
+        Location where;
+        where.hr = handler->GetIconLocation(flags, file, MAX_PATH, &index, &out_flags);
+        where.file = where.hr == S_OK ? file : "";
+        where.index = index;
+        return where;
+    }
+
+    void expect_location(UINT flags, const std::string& file, int index, const char* context)
+    {
+        Location where = locate(flags);
+        EXPECT_EQ(where.hr, S_OK) << context << " " << std::hex << where.hr;
+        EXPECT_EQ(where.file, file) << context;
+        EXPECT_EQ(where.index, index) << context;
+    }
+
+    FoldersLibrary dll;
+    std::string library_path;
+    IExtractIconA* handler = nullptr;
+};
+
+TEST_F(IconHandler, DefaultsAreTheLibrarysOwnPair)
+{
+    ScratchFolder bare;
+    ScratchFolder named;
+    named.write_record("[.ShellClassInfo]\r\nCLSID={5E676C24-194A-11d1-9FCB-4854E821E610}\r\n");
+    ScratchFolder empty_section;
+    empty_section.write_record(customized_record(""));
+    for (const ScratchFolder* folder : {&bare, &named, &empty_section}) {
+        load(folder->path());
+        expect_location(0, library_path, 2, folder->path().c_str());
+        expect_location(GIL_OPENICON, library_path, 3, folder->path().c_str());
+    }
+}
+
+// The default pair names indexes 2 and 3 of the library: both must exist,
+// in the large and the small size.
+TEST_F(IconHandler, LibraryCarriesTheDefaultPair)
+{
+    EXPECT_EQ(ExtractIconExA(library_path.c_str(), -1, nullptr, nullptr, 0), 4u);
+    for (int index : {2, 3}) {
+        HICON large = nullptr;
+        HICON small = nullptr;
+        EXPECT_EQ(ExtractIconExA(library_path.c_str(), index, &large, &small, 1), 2u) << "index " << index;
+        EXPECT_NE(large, nullptr) << "index " << index;
+        EXPECT_NE(small, nullptr) << "index " << index;
+        if (large)
+            DestroyIcon(large);
+        if (small)
+            DestroyIcon(small);
+    }
+}
+
+TEST_F(IconHandler, RecordValuesAreAnswered)
+{
+    ScratchFolder folder;
+    folder.write_record(customized_record(
+        "IconFileClosed=C:\\icons\\closed.ico\r\nIndexClosed=5\r\n"
+        "IconFileOpened=C:\\icons\\open file.dll\r\nIndexOpened=-7\r\nAnimateLarge=0\r\n"));
+    load(folder.path());
+    expect_location(0, "C:\\icons\\closed.ico", 5, "closed");
+    expect_location(GIL_OPENICON, "C:\\icons\\open file.dll", -7, "open");
+}
+
+// A file name of the full 259 characters comes back whole.
+TEST_F(IconHandler, LongestIconFileNameComesBackWhole)
+{
+    std::string long_name = "C:\\" + std::string(MAX_PATH - 4, 'n');
+    ScratchFolder folder;
+    folder.write_record(customized_record("IconFileClosed=" + long_name + "\r\nIndexClosed=1\r\n"));
+    load(folder.path());
+    expect_location(0, long_name, 1, "longest name");
+}
+
+// With "AnimateLarge" on, a folder window showing the folder (by its full
+// path or by its name alone) turns every request into the open icon.
+TEST_F(IconHandler, AnimateLargeAndFolderWindows)
+{
+    ScratchFolder folder;
+    ScratchFolder elsewhere;
+    std::string twin = elsewhere.make_subfolder(folder_name(folder.path()));
+    enum Window { kNone, kFullPath, kName, kOtherName, kOtherClass };
+    struct { const char* animate_line; Window window; bool open; const char* name; } cases[] = {
+        {"", kNone, false, "absent, no window"},
+        {"", kFullPath, true, "absent, window titled with the path"},
+        {"", kName, true, "absent, window titled with the name"},
+        {"", kOtherName, false, "absent, window of another folder"},
+        {"", kOtherClass, false, "absent, not a folder window"},
+        {"AnimateLarge=0\r\n", kFullPath, false, "0, window titled with the path"},
+        {"AnimateLarge=0\r\n", kName, false, "0, window titled with the name"},
+        {"AnimateLarge=1\r\n", kNone, false, "1, no window"},
+        {"AnimateLarge=1\r\n", kName, true, "1, window titled with the name"},
+        {"AnimateLarge=-4\r\n", kFullPath, true, "-4, window titled with the path"},
+    };
+    for (const auto& c : cases) {
+        folder.write_record(customized_record(std::string("IndexClosed=10\r\nIndexOpened=11\r\n") +
+                                              c.animate_line));
+        FolderWindow* window = nullptr;
+        switch (c.window) {
+        case kNone: break;
+        case kFullPath: window = new FolderWindow(folder.path()); break;
+        case kName: window = new FolderWindow(folder_name(folder.path())); break;
+        case kOtherName: window = new FolderWindow(folder_name(elsewhere.path())); break;
+        case kOtherClass: window = new FolderWindow(folder.path(), "ExploreWClassNot"); break;
+        }
+        load(folder.path());
+        delete window;
+        expect_location(0, library_path, c.open ? 11 : 10, c.name);
+        expect_location(GIL_OPENICON, library_path, 11, c.name);
+    }
+    // Only titles are compared: a window showing the same-named folder
+    // elsewhere counts; one titled with that folder's whole path does not.
+    {
+        FolderWindow twin_by_path(twin);
+        load(folder.path());
+        EXPECT_EQ(locate(0).index, 10) << "the window of " << twin;
+    }
+    FolderWindow twin_by_name(folder_name(twin));
+    load(folder.path());
+    EXPECT_EQ(locate(0).index, 11) << "a window titled " << folder_name(twin);
+}
+
+// The handler looks for windows at Load only: a handler kept by the shell
+// keeps its answer.
+TEST_F(IconHandler, WindowsAreLookedForAtLoadOnly)
+{
+    ScratchFolder folder;
+    load(folder.path());
+    FolderWindow window(folder.path());
+    EXPECT_EQ(locate(0).index, 2);
+    load(folder.path());
+    EXPECT_EQ(locate(0).index, 3);
+}
+
+// No separate choice for sizes or uses: the shell takes the large and the
+// small image from the same file and index.
+TEST_F(IconHandler, OtherFlagBitsAreIgnored)
+{
+    ScratchFolder folder;
+    folder.write_record(customized_record("AnimateLarge=0\r\n"));
+    load(folder.path());
+    struct { UINT flags; int index; } cases[] = {
+        {GIL_FORSHELL, 2}, {GIL_ASYNC, 2}, {GIL_DEFAULTICON, 2}, {GIL_FORSHORTCUT, 2},
+        {GIL_CHECKSHIELD, 2}, {0xFFFFFFFE, 2},
+        {GIL_OPENICON | GIL_FORSHELL, 3}, {GIL_OPENICON | GIL_ASYNC, 3}, {0xFFFFFFFF, 3},
+    };
+    for (const auto& c : cases)
+        expect_location(c.flags, library_path, c.index, ("flags " + std::to_string(c.flags)).c_str());
+}
+
+TEST_F(IconHandler, OutFlagsWrittenOnlyWhenAsked)
+{
+    ScratchFolder folder;
+    load(folder.path());
+    char file[MAX_PATH];
+    int index = -1;
+    EXPECT_EQ(handler->GetIconLocation(0, file, MAX_PATH, &index, nullptr), S_OK);
+    EXPECT_EQ(index, 2);
+    UINT out_flags = 0xFFFF;
+    EXPECT_EQ(handler->GetIconLocation(GIL_OPENICON, file, MAX_PATH, &index, &out_flags), S_OK);
+    EXPECT_EQ(out_flags, 0u) << "no GIL_ flags: the shell may cache the location";
+}
+
+TEST_F(IconHandler, ExtractLeavesTheWorkToTheShell)
+{
+    ScratchFolder folder;
+    load(folder.path());
+    for (UINT size : {UINT(MAKELONG(32, 16)), UINT(MAKELONG(48, 24)), 0u}) {
+        HICON large = static_cast<HICON>(kMarker);
+        HICON small = static_cast<HICON>(kMarker);
+        HRESULT hr = handler->Extract(library_path.c_str(), 2, &large, &small, size);
+        EXPECT_EQ(hr, S_FALSE) << std::hex << hr;
+        EXPECT_EQ(large, kMarker);
+        EXPECT_EQ(small, kMarker);
+    }
+    EXPECT_EQ(handler->Extract(nullptr, 0, nullptr, nullptr, 0), S_FALSE);
+}
+
+TEST_F(IconHandler, FixedAnswersOfThePersistPart)
+{
+    ScratchFolder folder;
+    load(folder.path());
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(handler->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
+    CLSID clsid = kFoldersClass;
+    EXPECT_EQ(file->GetClassID(&clsid), E_FAIL);
+    EXPECT_TRUE(IsEqualCLSID(clsid, kFoldersClass)) << "GetClassID wrote its out-parameter";
+    EXPECT_EQ(file->IsDirty(), S_FALSE);
+    EXPECT_EQ(file->Save(L"C:\\x", TRUE), E_NOTIMPL);
+    EXPECT_EQ(file->SaveCompleted(L"C:\\x"), E_NOTIMPL);
+    LPOLESTR name = static_cast<LPOLESTR>(kMarker);
+    EXPECT_EQ(file->GetCurFile(&name), E_NOTIMPL);
+    EXPECT_EQ(name, kMarker);
+    file->Release();
+}
+
+TEST_F(IconHandler, InterfaceIdentities)
+{
+    ScratchFolder folder;
+    load(folder.path());
+    IUnknown* unknown = nullptr;
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(handler->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+    ASSERT_EQ(handler->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
+    EXPECT_EQ(static_cast<void*>(unknown), static_cast<void*>(handler)) << "IUnknown is the IExtractIconA part";
+    EXPECT_NE(static_cast<void*>(file), static_cast<void*>(handler));
+    EXPECT_EQ(file->AddRef(), 4u) << "one count for both parts";
+    EXPECT_EQ(handler->Release(), 3u);
+    for (const IID* iid : {&IID_IPersist, &IID_IExtractIconW, &IID_IPersistFolder, &IID_IShellFolder}) {
+        void* out = kMarker;
+        EXPECT_EQ(file->QueryInterface(*iid, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+    }
+    file->Release();
+    unknown->Release();
+}
+
+// A drive's root has an empty name: an untitled folder window counts as
+// showing it.
+TEST_F(IconHandler, DriveRootHasAnEmptyName)
+{
+    load(std::wstring(L"C:\\"));
+    EXPECT_EQ(locate(0).index, 2);
+    FolderWindow untitled("");
+    load(std::wstring(L"C:\\"));
+    EXPECT_EQ(locate(0).index, 3);
+}
+
+// The caller's buffer size is honoured: a name that does not fit fails the
+// call and nothing is written.
+TEST_F(IconHandler, BufferSizeIsHonoured)
+{
+    ScratchFolder folder;
+    folder.write_record(customized_record("IconFileClosed=C:\\ten_chars\r\nIndexClosed=4\r\n"));
+    load(folder.path());
+    const UINT length = 12;  // "C:\ten_chars"
+    struct { UINT size; HRESULT expected; } cases[] = {
+        {0, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)},
+        {1, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)},
+        {length, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)},
+        {length + 1, S_OK},
+    };
+    for (const auto& c : cases) {
+        char buffer[64];
+        std::memset(buffer, 'X', sizeof buffer);
+        int index = 0x7777;
+        UINT out_flags = 0xFFFF;
+        HRESULT hr = handler->GetIconLocation(0, buffer, c.size, &index, &out_flags);
+        EXPECT_EQ(hr, c.expected) << "size " << c.size << " " << std::hex << hr;
+        EXPECT_EQ(buffer[c.size], 'X') << "wrote past a buffer of " << c.size;
+        if (hr == S_OK) {
+            EXPECT_STREQ(buffer, "C:\\ten_chars");
+            EXPECT_EQ(index, 4);
+        } else {
+            EXPECT_EQ(buffer[0], 'X') << "size " << c.size;
+            EXPECT_EQ(index, 0x7777) << "size " << c.size;
+            EXPECT_EQ(out_flags, 0xFFFFu) << "size " << c.size;
+        }
+    }
+}
+
+// Paths too long for the handler's buffers give the defaults, never an
+// overflow or a cut path.
+TEST_F(IconHandler, OverlongPathsGiveTheDefaults)
+{
+    struct { size_t length; const char* name; } cases[] = {
+        {MAX_PATH - 12, "record path one too long"},
+        {MAX_PATH - 1, "folder path fills the buffer"},
+        {MAX_PATH, "folder path one too long"},
+        {2000, "far too long"},
+    };
+    for (const auto& c : cases) {
+        std::wstring path = L"C:\\" + std::wstring(c.length - 3, L'p');
+        load(path);
+        expect_location(0, library_path, 2, c.name);
+        expect_location(GIL_OPENICON, library_path, 3, c.name);
+    }
+}
+
+// A name the code page cannot represent must not be read as the record of
+// the folder its best-fit form names.
+TEST_F(IconHandler, UnrepresentableNameNeverReadsAnotherFoldersRecord)
+{
+    const wchar_t odd[] = L"p\x0101th";  // best-fits to "path" in Western code pages
+    char best_fit[16];
+    WideCharToMultiByte(CP_ACP, 0, odd, -1, best_fit, sizeof best_fit, nullptr, nullptr);
+    if (std::strchr(best_fit, '?'))
+        GTEST_SKIP() << "code page " << GetACP() << " has no best fit for U+0101";
+    ScratchFolder parent;
+    std::string decoy = parent.make_subfolder(best_fit);
+    ASSERT_NE(GetFileAttributesA(decoy.c_str()), INVALID_FILE_ATTRIBUTES);
+    std::string decoy_record = decoy + "\\Desktop.ini";
+    WritePrivateProfileStringA(".ShellClassInfo", "CLSID", "{5E676C24-194A-11d1-9FCB-4854E821E610}",
+                               decoy_record.c_str());
+    WritePrivateProfileStringA("QXIcons", "IndexClosed", "7", decoy_record.c_str());
+    std::wstring odd_folder = parent.wide_path() + L"\\" + odd;
+    ASSERT_TRUE(CreateDirectoryW(odd_folder.c_str(), nullptr));
+    load(odd_folder);
+    expect_location(0, library_path, 2, best_fit);
+}
+
+}
