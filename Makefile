@@ -6,7 +6,7 @@ BUILD  := build/$(PRESET)
 X64    := build/x64
 DIST   := dist
 
-.PHONY: all deps configure build dist test demo bench clean
+.PHONY: all deps configure build dist test demo bench gallery clean
 
 all: dist
 
@@ -35,6 +35,9 @@ demo: dist
 
 bench: build
 	scripts/run-bench.sh $(BUILD)
+
+gallery: build
+	scripts/gallery.sh $(BUILD) $(DIST)
 
 clean:
 	rm -rf build $(DIST)

@@ -55,7 +55,7 @@ wait_for_end() {
 }
 
 echo "Full-screen show on a virtual 800 x 600 screen:"
-wine "$dist/saver.scr" /s &
+wine "$dist/saver.scr" /s 2>>"$shots/wine.log" &
 show=$!
 sleep 3
 for n in 1 2 3 4; do
@@ -70,7 +70,7 @@ show_ok=0
 wait_for_end "$show" 20 || show_ok=1
 
 echo "About box:"
-wine "$dist/saver.scr" /c &
+wine "$dist/saver.scr" /c 2>>"$shots/wine.log" &
 about=$!
 sleep 3
 snap about

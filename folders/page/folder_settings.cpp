@@ -7,6 +7,21 @@
 // The shell draws icons with all possible colours from this depth on.
 static const int s_nAllColorsBpp = 16;
 
+// FALSE when the shell keeps no colour depth we can read.
+static BOOL ReadAllColors(BOOL* pbAllColors)
+{
+    *pbAllColors = FALSE;
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    char szBpp[32];
+    BOOL bRead = QueryValueText(hKey, g_szShellIconBppValue, szBpp, sizeof szBpp);
+    RegCloseKey(hKey);
+    if (bRead)
+        *pbAllColors = ParseDecimal(szBpp) >= s_nAllColorsBpp;
+    return bRead;
+}
+
 BOOL CIconPropSheetExt::LoadFolderSettings()
 {
     GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, m_szDefaultFileClosed,
@@ -19,18 +34,7 @@ BOOL CIconPropSheetExt::LoadFolderSettings()
         g_szSectionIcons, g_szKeyIndexOpened, m_nDefaultIndexOpened, m_szIniPath));
     m_nAnimateLarge =
         static_cast<int>(GetPrivateProfileIntA(g_szSectionIcons, g_szKeyAnimateLarge, 1, m_szIniPath));
-
-    m_bAllColors = FALSE;
-    HKEY hKey;
-    if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    char szBpp[32];
-    BOOL bRead = QueryValueText(hKey, g_szShellIconBppValue, szBpp, sizeof szBpp);
-    RegCloseKey(hKey);
-    if (!bRead)
-        return FALSE;
-    m_bAllColors = ParseDecimal(szBpp) >= s_nAllColorsBpp;
-    return TRUE;
+    return ReadAllColors(&m_bAllColors);
 }
 
 void CIconPropSheetExt::UseDefaultIcons()

@@ -78,7 +78,8 @@ STDMETHODIMP CIconPropSheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pData
 }
 
 // Takes the one selected name into m_szFolder and m_szIniPath. Several names,
-// none, or a folder whose record path would not fit give no page.
+// none, or a folder that our 8-bit paths cannot name exactly give no page: a
+// cut or best-fit name would point at some other folder's Desktop.ini.
 BOOL CIconPropSheetExt::SelectSingleFolder()
 {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -89,8 +90,10 @@ BOOL CIconPropSheetExt::SelectSingleFolder()
     BOOL bSingle = DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0) == 1;
     if (bSingle) {
         LoadDefaultFolderIcons();
-        bSingle = DragQueryFileA(hDrop, 0, m_szFolder, MAX_PATH) != 0 &&
-                  MakeRecordPath(m_szFolder, m_szIniPath);
+        WCHAR wszFolder[MAX_PATH];
+        bSingle = DragQueryFileW(hDrop, 0, nullptr, 0) < MAX_PATH &&
+                  DragQueryFileW(hDrop, 0, wszFolder, MAX_PATH) != 0 &&
+                  FolderPathToAnsi(wszFolder, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
     }
     ReleaseStgMedium(&medium);
     return bSingle;

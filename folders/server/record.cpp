@@ -36,9 +36,12 @@ BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath)
 
 BOOL FolderPathToAnsi(const WCHAR* pwszFolder, char* pszFolder)
 {
+    // A UTF-8 code page holds every name but takes neither the best-fit flag
+    // nor the default-character report; it refuses broken text instead.
+    BOOL bUtf8 = GetACP() == CP_UTF8;
     BOOL bUsedDefault = FALSE;
-    int cb = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pwszFolder, -1,
-                                 pszFolder, MAX_PATH, nullptr, &bUsedDefault);
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, pwszFolder, -1,
+                                 pszFolder, MAX_PATH, nullptr, bUtf8 ? nullptr : &bUsedDefault);
     if (cb == 0 || bUsedDefault) {
         pszFolder[0] = '\0';
         return FALSE;

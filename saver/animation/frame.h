@@ -8,3 +8,4 @@ extern real spin_change_chance;
 extern real figure_change_chance;
 
 void render_frame();
+void drift_camera_spin();

@@ -224,6 +224,19 @@ TEST_F(ForwardingFolder, MadeFromTheShellFileSystemFolder)
     EXPECT_EQ(g_cModuleRefs, 1);
 }
 
+TEST_F(ForwardingFolder, NothingIsMadeWithoutTheShellsFolder)
+{
+    g_fake_inner = nullptr;
+    g_hShell32 = GetModuleHandleA(nullptr);
+    void* out = kMarker;
+    HRESULT hr = CForwardingFolder::Create(IID_IShellFolder, &out);
+    g_hShell32 = shell;
+    EXPECT_EQ(hr, E_FAIL) << std::hex << hr;
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(g_cModuleRefs, 1) << "only the fixture's folder is alive";
+    g_fake_inner = &inner;
+}
+
 TEST_F(ForwardingFolder, EveryNamespaceCallIsForwardedUnchanged)
 {
     auto* h = reinterpret_cast<HWND>(0x1111);

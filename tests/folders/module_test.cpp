@@ -56,15 +56,18 @@ struct SharedWork {
     const FoldersLibrary* dll;
     IUnknown* shared_handler;
     IUnknown* shared_folder;
+    HANDLE start;
     std::atomic<int> failures{0};
+    std::atomic<int> early_unload_answers{0};
 };
 
-const int kThreads = 6;
-const int kRounds = 2000;
+const int kThreads = 4;
+const int kRounds = 20000;
 
 DWORD WINAPI churn(LPVOID parameter)
 {
     auto* work = static_cast<SharedWork*>(parameter);
+    WaitForSingleObject(work->start, INFINITE);
     for (int round = 0; round < kRounds; ++round) {
         IClassFactory* factory = nullptr;
         if (FAILED(work->dll->get_class_object(kFoldersClass, IID_IClassFactory,
@@ -93,6 +96,8 @@ DWORD WINAPI churn(LPVOID parameter)
         }
         if (handler)
             handler->Release();
+        if (work->dll->can_unload_now() != S_FALSE)
+            ++work->early_unload_answers;
     }
     return 0;
 }
@@ -103,22 +108,21 @@ TEST(ModuleCount, ExactUnderConcurrentUse)
     ASSERT_TRUE(dll.loaded());
     SharedWork work;
     work.dll = &dll;
+    work.start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ASSERT_EQ(dll.create(IID_IExtractIconA, &work.shared_handler), S_OK);
     ASSERT_EQ(dll.create(IID_IShellFolder, &work.shared_folder), S_OK);
 
     std::vector<HANDLE> threads;
     for (int i = 0; i < kThreads; ++i)
         threads.push_back(CreateThread(nullptr, 0, churn, &work, 0, nullptr));
-    int early_unload_answers = 0;
-    while (WaitForMultipleObjects(kThreads, threads.data(), TRUE, 0) == WAIT_TIMEOUT) {
-        if (dll.can_unload_now() != S_FALSE)
-            ++early_unload_answers;
-    }
+    SetEvent(work.start);
+    WaitForMultipleObjects(kThreads, threads.data(), TRUE, INFINITE);
     for (HANDLE thread : threads)
         CloseHandle(thread);
+    CloseHandle(work.start);
 
     EXPECT_EQ(work.failures.load(), 0);
-    EXPECT_EQ(early_unload_answers, 0) << "DllCanUnloadNow said S_OK while objects lived";
+    EXPECT_EQ(work.early_unload_answers.load(), 0) << "DllCanUnloadNow said S_OK while objects lived";
     EXPECT_EQ(dll.can_unload_now(), S_FALSE);
     EXPECT_EQ(work.shared_handler->Release(), 0u) << "the shared handler's count drifted";
     EXPECT_EQ(dll.can_unload_now(), S_FALSE);

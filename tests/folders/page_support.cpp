@@ -51,6 +51,10 @@ FakeDataObject::FakeDataObject(std::vector<std::string> names, bool fail_get_dat
 {
 }
 
+FakeDataObject::FakeDataObject(std::wstring name) : m_wide_name(std::move(name)), m_fail_get_data(false)
+{
+}
+
 STDMETHODIMP FakeDataObject::QueryInterface(REFIID riid, void** ppv)
 {
     *ppv = nullptr;
@@ -76,17 +80,17 @@ STDMETHODIMP FakeDataObject::GetData(FORMATETC* format, STGMEDIUM* medium)
 {
     if (m_fail_get_data || format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL))
         return DV_E_FORMATETC;
-    size_t size = sizeof(DROPFILES) + 1;
+    std::string names;
     for (const std::string& name : m_names)
-        size += name.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        names.append(name.c_str(), name.size() + 1);
+    if (!m_wide_name.empty())
+        names.append(reinterpret_cast<const char*>(m_wide_name.c_str()), (m_wide_name.size() + 1) * 2);
+    names.append(m_wide_name.empty() ? 1 : 2, '\0');
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
-    char* text = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& name : m_names) {
-        std::memcpy(text, name.c_str(), name.size() + 1);
-        text += name.size() + 1;
-    }
+    drop->fWide = !m_wide_name.empty();
+    std::memcpy(drop + 1, names.data(), names.size());
     GlobalUnlock(memory);
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = memory;
@@ -157,23 +161,28 @@ namespace {
 
 struct DialogSearch {
     const char* caption;
+    HWND ignore;
     HWND found;
 };
 
+// Asks for a caption only of visible dialogs: the main thread of the test
+// may be waiting for us and cannot answer WM_GETTEXT for its other windows.
 BOOL CALLBACK match_dialog(HWND window, LPARAM lparam)
 {
     auto* search = reinterpret_cast<DialogSearch*>(lparam);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
+    if (owner != GetCurrentProcessId() || window == search->ignore || !IsWindowVisible(window))
+        return TRUE;
     char name[64], caption[256];
     GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") != 0)
+        return TRUE;
     GetWindowTextA(window, caption, sizeof caption);
-    if (owner == GetCurrentProcessId() && IsWindowVisible(window)
-        && std::strcmp(name, "#32770") == 0 && std::strcmp(caption, search->caption) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (search->caption && std::strcmp(caption, search->caption) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
 BOOL CALLBACK collect_static_text(HWND child, LPARAM lparam)
@@ -193,7 +202,8 @@ DWORD WINAPI answer_thread(void* parameter)
 
 }
 
-DialogAnswerer::DialogAnswerer(const char* caption, int button) : m_caption(caption), m_button(button)
+DialogAnswerer::DialogAnswerer(const char* caption, int button, HWND ignore)
+    : m_caption(caption), m_ignore(ignore), m_button(button)
 {
     m_thread = CreateThread(nullptr, 0, answer_thread, this, 0, nullptr);
 }
@@ -208,9 +218,12 @@ DialogAnswerer::~DialogAnswerer()
 void DialogAnswerer::run()
 {
     while (!m_stop) {
-        DialogSearch search = {m_caption.c_str(), nullptr};
+        DialogSearch search = {m_caption, m_ignore, nullptr};
         EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
+            char caption[256];
+            GetWindowTextA(search.found, caption, sizeof caption);
+            m_found_caption = caption;
             EnumChildWindows(search.found, collect_static_text, reinterpret_cast<LPARAM>(&m_text));
             PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(search.found, m_button)));
@@ -237,11 +250,29 @@ BOOL CALLBACK PageCollector::add(HPROPSHEETPAGE page, LPARAM collector)
     return self->accept;
 }
 
+namespace {
+
+// Without a window manager, Wine waits two seconds for every top-level window
+// it hides; a sheet that is never shown costs nothing. The pages work the same.
+int CALLBACK keep_sheet_hidden(HWND, UINT message, LPARAM template_data)
+{
+    if (message != PSCB_PRECREATE)
+        return 0;
+    auto* words = reinterpret_cast<WORD*>(template_data);
+    bool extended = words[1] == 0xFFFF;
+    auto* style = reinterpret_cast<DWORD*>(extended ? words + 6 : words);
+    *style &= ~DWORD(WS_VISIBLE);
+    return 0;
+}
+
+}
+
 Sheet::Sheet(const std::vector<HPROPSHEETPAGE>& pages)
 {
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_MODELESS;
+    header.dwFlags = PSH_MODELESS | PSH_USECALLBACK;
+    header.pfnCallback = keep_sheet_hidden;
     header.pszCaption = "Properties";
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = const_cast<HPROPSHEETPAGE*>(pages.data());

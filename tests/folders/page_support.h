@@ -21,6 +21,8 @@ std::string ascii_from_utf16_file(const std::string& bytes);
 class FakeDataObject final : public IDataObject {
 public:
     explicit FakeDataObject(std::vector<std::string> names, bool fail_get_data = false);
+    // Wide names, as the shell of an NT-based Windows hands them over.
+    explicit FakeDataObject(std::wstring name);
     LONG references() const { return m_cRef; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -39,6 +41,7 @@ public:
 private:
     LONG m_cRef = 1;
     std::vector<std::string> m_names;
+    std::wstring m_wide_name;
     bool m_fail_get_data;
 };
 
@@ -61,18 +64,22 @@ private:
 
 std::string registry_text(HKEY root, const char* key, const char* value);
 
-// Waits on its own thread for a dialog box of this process with the caption,
-// remembers the text of its static controls, and presses the button.
+// Waits on its own thread for a dialog box of this process with the caption
+// (any caption when null) other than IGNORE, remembers its caption and the
+// text of its static controls, and presses the button.
 class DialogAnswerer {
 public:
-    DialogAnswerer(const char* caption, int button);
+    DialogAnswerer(const char* caption, int button, HWND ignore = nullptr);
     ~DialogAnswerer();
     // True when the box came and was answered within the time.
     bool wait(DWORD timeout_ms);
     std::string text() const { return m_text; }
+    std::string caption() const { return m_found_caption; }
 
     void run();
-    std::string m_caption;
+    const char* m_caption;
+    HWND m_ignore;
+    std::string m_found_caption;
     int m_button;
     std::string m_text;
     HANDLE m_thread = nullptr;

@@ -72,6 +72,36 @@ TEST_F(PropSheetExt, OffersThePageOnlyForOneFreeFolder)
     }
 }
 
+// A name that the system code page cannot spell would reach some other
+// folder after conversion; such a folder gets no page.
+TEST_F(PropSheetExt, WideNamesOfFoldersThatTheCodePageCannotName)
+{
+    struct Case {
+        const char* name;
+        std::wstring path;
+        size_t pages;
+    } cases[] = {
+        {"code page name", folder.wide_path() + L"\\caf\u00e9", 1},
+        {"cyrillic name", folder.wide_path() + L"\\\u0444\u043e\u0442\u043e", 0},
+        {"longer than a path", folder.wide_path() + L"\\" + std::wstring(300, L'w'), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CreateDirectoryW(c.path.c_str(), nullptr);
+        FakeDataObject selection(c.path);
+        IShellPropSheetExt* ext = make();
+        initialize(ext, &selection);
+        PageCollector collector;
+
+        EXPECT_EQ(ext->AddPages(PageCollector::add, reinterpret_cast<LPARAM>(&collector)), S_OK);
+
+        EXPECT_EQ(collector.pages.size(), c.pages);
+        for (HPROPSHEETPAGE page : collector.pages)
+            DestroyPropertySheetPage(page);
+        ext->Release();
+    }
+}
+
 TEST_F(PropSheetExt, WithoutInitializeNoPage)
 {
     IShellPropSheetExt* ext = make();

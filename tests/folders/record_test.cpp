@@ -48,11 +48,6 @@ TEST(Record, OverlongRecordPathIsNeverCustomizable)
     EXPECT_FALSE(IsFolderCustomizable(path.c_str()));
 }
 
-TEST(Record, ClassTextIsTheFormTheFileHolds)
-{
-    EXPECT_STREQ(g_szClassIdText, "{5E676C24-194A-11d1-9FCB-4854E821E610}");
-}
-
 TEST(Record, RecordPathIsFolderBackslashDesktopIni)
 {
     char path[MAX_PATH];

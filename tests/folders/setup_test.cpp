@@ -45,6 +45,18 @@ bool class_registered()
     return true;
 }
 
+// The library's Uninstall, run by the uninstall section, tells the user
+// about its drive scan and waits for OK.
+void close_uninstall_notice(DWORD process_id)
+{
+    HWND box = FindWindowA("#32770", "Uninstall");
+    DWORD owner = 0;
+    if (box)
+        GetWindowThreadProcessId(box, &owner);
+    if (box && owner == process_id)
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
 DWORD run_inf_section(const char* section, const std::string& inf)
 {
     std::string command = "rundll32.exe setupapi,InstallHinfSection " + std::string(section) + " 132 " + inf;
@@ -55,8 +67,13 @@ DWORD run_inf_section(const char* section, const std::string& inf)
         return GetLastError();
     CloseHandle(info.hThread);
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &code);
+    for (int waited = 0; waited < 60000; waited += 50) {
+        if (WaitForSingleObject(info.hProcess, 50) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(info.hProcess, &code);
+            break;
+        }
+        close_uninstall_notice(info.dwProcessId);
+    }
     CloseHandle(info.hProcess);
     return code;
 }

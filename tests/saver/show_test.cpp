@@ -9,15 +9,52 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <vector>
 
 namespace {
 
 struct Observation {
     BOOL saver_running_during = FALSE;
+    int lit_inside = 0;
+    int lit_outside = 0;
     int frames = 0;
     DWORD elapsed_ms = 0;
     bool window_found = false;
 };
+
+// Counts the lit pixels of the whole screen inside and outside the drawn area.
+void count_lit_pixels(Observation& seen)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(copy, old);
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    GetDIBits(copy, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if ((pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF) == 0)
+                continue;
+            bool inside = x >= view_left && x < view_left + view_width && y >= view_top
+                          && y < view_top + view_height;
+            ++(inside ? seen.lit_inside : seen.lit_outside);
+        }
+    }
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+}
 
 std::atomic<int> paints;
 WNDPROC saver_proc;
@@ -47,6 +84,7 @@ DWORD WINAPI watch_then_end_show(LPVOID parameter)
     seen->frames = paints - first;
     seen->elapsed_ms = GetTickCount() - counting_since;
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &seen->saver_running_during, 0);
+    count_lit_pixels(*seen);
     PostMessageA(main_window, WM_KEYDOWN, VK_SPACE, 0);
     return 0;
 }
@@ -126,6 +164,8 @@ TEST(ShowPlacement, DrawnAreaCentredOnTheScreen)
         EXPECT_EQ(view_top, p.top);
         EXPECT_EQ(view_width, 600);
         EXPECT_EQ(view_height, 400);
+        EXPECT_GT(seen.lit_inside, 0) << "the cloud was not drawn";
+        EXPECT_EQ(seen.lit_outside, 0) << "the show drew outside its area";
         return;
     }
     GTEST_SKIP() << "no placement known for a screen of " << width << " x " << height;

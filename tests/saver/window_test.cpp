@@ -20,8 +20,9 @@ protected:
         ASSERT_NE(saver.process, nullptr);
         window = wait_for_window(saver, saver_class, start_timeout);
         ASSERT_NE(window, nullptr) << "no saver window appeared";
-        // Found right after creation: let the show finish its set-up.
-        pump_messages(300);
+        // Found right after creation; the show makes itself top-most next.
+        wait_until([this] { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
+                   start_timeout);
     }
     void TearDown() override { kill_program(saver); }
 

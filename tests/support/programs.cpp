@@ -67,7 +67,8 @@ BOOL CALLBACK match_window(HWND window, LPARAM lparam)
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char name[256];
-    if (owner == search->process_id && GetClassNameA(window, name, sizeof name)
+    if (owner == search->process_id && IsWindowVisible(window)
+        && GetClassNameA(window, name, sizeof name)
         && lstrcmpiA(name, search->class_name) == 0) {
         search->found = window;
         return FALSE;
@@ -113,4 +114,15 @@ void pump_messages(DWORD ms)
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (GetTickCount() - start < ms);
+}
+
+bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeout_ms)
+            return false;
+        pump_messages(20);
+    }
+    return true;
 }

@@ -2,6 +2,7 @@
 // Starting the programs under test and finding their windows.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // The full path of a file that the build puts next to the running test.
@@ -20,10 +21,13 @@ DWORD wait_for_exit(Program& program, DWORD timeout_ms);
 bool has_exited(const Program& program, DWORD timeout_ms);
 void kill_program(Program& program);
 
-// Polls for a top-level window of the class, belonging to the process.
+// Polls for a visible top-level window of the class, belonging to the process.
 HWND wait_for_window(const Program& program, const char* class_name, DWORD timeout_ms);
 // Polls for a child of PARENT with the class.
 HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms);
 
 // Runs messages of this thread for a while (keeps our own windows alive).
 void pump_messages(DWORD ms);
+
+// Polls the condition, running our messages meanwhile; false on timeout.
+bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms);
