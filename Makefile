@@ -2,8 +2,11 @@
 # needs first (Debian 12, as root), so a fresh clone needs nothing else.
 PRESET ?= i686
 BUILD  := build/$(PRESET)
-# The shell extension also ships as a 64-bit library (the saver does not).
+# The shell extension also ships as a 64-bit library (the saver does not); the
+# 64-bit build builds and tests both programs.
 X64    := build/x64
+# The build whose programs this machine can run (see scripts/runs-32bit.sh).
+RUNNABLE = $$(scripts/runnable-build.sh $(BUILD) $(X64))
 DIST   := dist
 
 .PHONY: all deps configure build dist test demo bench gallery clean
@@ -28,16 +31,16 @@ dist: build
 # Both builds are tested even when the first one fails; the setup tests
 # install from the staged dist/ folder.
 test: dist
-	scripts/run-tests.sh $(BUILD); first=$$?; scripts/run-tests.sh $(X64) && exit $$first
+	scripts/test-all.sh $(BUILD) $(X64)
 
 demo: dist
-	scripts/demo.sh $(BUILD) $(DIST)
+	scripts/demo.sh $(RUNNABLE) $(DIST)
 
 bench: build
-	scripts/run-bench.sh $(BUILD)
+	scripts/run-bench.sh $(RUNNABLE)
 
 gallery: build
-	scripts/gallery.sh $(BUILD) $(DIST)
+	scripts/gallery.sh $(RUNNABLE) $(DIST)
 
 clean:
 	rm -rf build $(DIST)

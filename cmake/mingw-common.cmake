@@ -11,4 +11,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# WINE_LOADER is Wine's loader of the toolchain's width: the 64-bit one runs
+# 64-bit programs directly, on machines that cannot run 32-bit Linux programs
+# too.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_LOADER})

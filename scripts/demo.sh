@@ -8,12 +8,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 dist=$(cd "$2" && pwd)
 . "$here/wine-env.sh" "$build"
+# The staged 32-bit program, or the 64-bit build's own where this machine
+# cannot run 32-bit programs.
+saver="$dist/saver.scr"
+[ "$WINEARCH" = win64 ] && saver="$build_dir/bin/saver.scr"
 
 if [ -z "${IN_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   ensure_wine_prefix
   echo "Showing the screen saver on $DISPLAY; press a key or click to end it."
   set +e
-  wine "$dist/saver.scr" /s
+  $wine_native "$saver" /s
   echo "saver.scr ended with exit code $?"
   exit 0
 fi
@@ -55,7 +59,7 @@ wait_for_end() {
 }
 
 echo "Full-screen show on a virtual 800 x 600 screen:"
-wine "$dist/saver.scr" /s 2>>"$shots/wine.log" &
+$wine_native "$saver" /s 2>>"$shots/wine.log" &
 show=$!
 sleep 3
 for n in 1 2 3 4; do
@@ -70,7 +74,7 @@ show_ok=0
 wait_for_end "$show" 20 || show_ok=1
 
 echo "About box:"
-wine "$dist/saver.scr" /c 2>>"$shots/wine.log" &
+$wine_native "$saver" /c 2>>"$shots/wine.log" &
 about=$!
 sleep 3
 snap about

@@ -17,7 +17,7 @@ trap stop_wineserver EXIT
 frames="$build_dir/gallery"
 rm -rf "$frames"
 mkdir -p "$frames" "$dist"
-wine "$build_dir/bin/gallery.exe" "$(winepath -w "$frames")" </dev/null
+$wine_native "$build_dir/bin/gallery.exe" "$($wine_native winepath -w "$frames")" </dev/null
 
 # Each tile is the whole 600 x 400 surface at full size: scaling would blur
 # single-pixel points into the background.

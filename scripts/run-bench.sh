@@ -14,5 +14,5 @@ trap stop_wineserver EXIT
 shopt -s nullglob
 for bench in "$build"/bin/*_bench.exe; do
   echo "== $(basename "$bench" .exe)"
-  wine "$bench" </dev/null
+  $wine_native "$bench" </dev/null
 done

@@ -23,6 +23,6 @@ set_scan_drive_types "$([ "$mode" = none ] && echo none || echo fixed)"
 start_wineserver
 trap stop_wineserver EXIT
 if [ "$mode" = answer ]; then
-  wine 't:\uninstall_answerer.exe' 3600 </dev/null &
+  $wine_native 't:\uninstall_answerer.exe' 3600 </dev/null &
 fi
-wine "t:\\$(basename "$program")" "$@" </dev/null
+$wine_native "t:\\$(basename "$program")" "$@" </dev/null

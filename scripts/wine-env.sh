@@ -31,7 +31,7 @@ ensure_wine_prefix() {
 # the start-up.
 start_wineserver() {
   wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  $wine_native cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 stop_wineserver() {

@@ -6,6 +6,7 @@
 #include "notices.h"
 #include "registry_snapshot.h"
 #include "scratch.h"
+#include "setup_support.h"
 
 #include "support/programs.h"
 
@@ -130,6 +131,10 @@ class Setup : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // The setup file's removal scans every fixed drive.
+        s_scan_problem = scan_prefix_problem();
+        if (!s_scan_problem.empty())
+            return;
         if (class_registered())
             run_inf_section("DefaultUninstall", installed_inf());
         create_windows_parent_keys();
@@ -144,18 +149,24 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        if (class_registered())
+        if (s_scan_problem.empty() && class_registered())
             run_inf_section("DefaultUninstall", installed_inf());
         delete s_folder;
         delete s_before;
     }
-    void SetUp() override { CoInitialize(nullptr); }
+    void SetUp() override
+    {
+        ASSERT_EQ(s_scan_problem, "") << "refusing to run: start this test through scripts/run-scan-test.sh";
+        CoInitialize(nullptr);
+    }
     void TearDown() override { CoUninitialize(); }
 
+    static std::string s_scan_problem;
     static RegistrySnapshot* s_before;
     static ScratchFolder* s_folder;
 };
 
+std::string Setup::s_scan_problem;
 RegistrySnapshot* Setup::s_before;
 ScratchFolder* Setup::s_folder;
 

@@ -2,6 +2,7 @@
 // information file, a folder's Properties opened through the shell, and a
 // picture of the page saved for the README.
 #include "page_support.h"
+#include "setup_support.h"
 
 #include "support/programs.h"
 
@@ -170,6 +171,8 @@ DWORD WINAPI visit_sheet(void* parameter)
 
 TEST(ShellPage, PropertiesOfAFolderShowTheIconPage)
 {
+    // The setup file's removal scans every fixed drive.
+    ASSERT_EQ(scan_prefix_problem(), "") << "refusing to run: start this test through scripts/run-scan-test.sh";
     CoInitialize(nullptr);
     run_inf_section("DefaultInstall");
     ScratchFolder folder("Holiday photos");
