@@ -74,7 +74,8 @@ DWORD WINAPI MessageBoxCloser::watch(LPVOID parameter)
         DWORD owner = 0;
         if (box)
             GetWindowThreadProcessId(box, &owner);
-        if (box && owner == GetCurrentProcessId()) {
+        // Shown only once its text is in place.
+        if (box && owner == GetCurrentProcessId() && IsWindowVisible(box)) {
             EnumChildWindows(box, read_static_text, reinterpret_cast<LPARAM>(self->text_));
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             InterlockedExchange(&self->closed_, 1);

@@ -95,8 +95,10 @@ HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms)
 {
     DWORD start = GetTickCount();
     do {
+        // A child turns visible only when CreateWindowEx returns in its
+        // process; until then its styles are not yet its own.
         HWND child = FindWindowExA(parent, nullptr, class_name, nullptr);
-        if (child)
+        if (child && IsWindowVisible(child))
             return child;
         pump_messages(20);
     } while (GetTickCount() - start < timeout_ms);

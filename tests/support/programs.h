@@ -23,7 +23,7 @@ void kill_program(Program& program);
 
 // Polls for a visible top-level window of the class, belonging to the process.
 HWND wait_for_window(const Program& program, const char* class_name, DWORD timeout_ms);
-// Polls for a child of PARENT with the class.
+// Polls for a visible child of PARENT with the class.
 HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms);
 
 // Runs messages of this thread for a while (keeps our own windows alive).
