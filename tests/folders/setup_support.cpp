@@ -9,6 +9,7 @@
 
 const char kOurClass[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
 const char kMissing[] = "<missing>";
+const char kScanRefusal[] = "refusing to run: start this test through scripts/run-scan-test.sh";
 
 void record_setup_calls(HMODULE module);
 

@@ -23,6 +23,8 @@ extern const char kMissing[];        // read back for a key that is not there
 // The prefix is safe for a scan only when no drive maps the Linux root and no
 // user folder is a link out of the prefix. Empty when safe, else the reason.
 std::string scan_prefix_problem();
+// Why a test that reaches a scan refuses any other prefix, and what to do.
+extern const char kScanRefusal[];
 
 // Deletes everything in a folder but the names kept; never follows links.
 void empty_folder(const std::wstring& folder, const std::vector<std::wstring>& keep);

@@ -156,7 +156,7 @@ protected:
     }
     void SetUp() override
     {
-        ASSERT_EQ(s_scan_problem, "") << "refusing to run: start this test through scripts/run-scan-test.sh";
+        ASSERT_EQ(s_scan_problem, "") << kScanRefusal;
         CoInitialize(nullptr);
     }
     void TearDown() override { CoUninitialize(); }

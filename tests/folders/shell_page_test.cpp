@@ -172,7 +172,7 @@ DWORD WINAPI visit_sheet(void* parameter)
 TEST(ShellPage, PropertiesOfAFolderShowTheIconPage)
 {
     // The setup file's removal scans every fixed drive.
-    ASSERT_EQ(scan_prefix_problem(), "") << "refusing to run: start this test through scripts/run-scan-test.sh";
+    ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
     CoInitialize(nullptr);
     run_inf_section("DefaultInstall");
     ScratchFolder folder("Holiday photos");

@@ -57,8 +57,7 @@ class UninstallScan : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string problem = scan_prefix_problem();
-        ASSERT_EQ(problem, "") << "refusing to scan: run through scripts/run-scan-test.sh";
+        ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
         entries_ = load_setup_entries();
         ASSERT_NE(entries_.uninstall, nullptr) << "Uninstall is not exported";
         empty_folder(L"\\\\?\\d:", {L"loops"});
@@ -300,7 +299,7 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
 // Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
 TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
 {
-    ASSERT_EQ(scan_prefix_problem(), "") << "refusing to scan: run through scripts/run-scan-test.sh";
+    ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
     ASSERT_NE(GetDriveTypeA("d:\\"), static_cast<UINT>(DRIVE_FIXED)) << "d: is still a fixed drive";
     ASSERT_NE(GetDriveTypeA("c:\\"), static_cast<UINT>(DRIVE_FIXED)) << "c: is still a fixed drive";
     SetupEntries entries = load_setup_entries();
