@@ -5,8 +5,6 @@ BUILD  := build/$(PRESET)
 # The shell extension also ships as a 64-bit library (the saver does not); the
 # 64-bit build builds and tests both programs.
 X64    := build/x64
-# The build whose programs this machine can run (see scripts/runs-32bit.sh).
-RUNNABLE = $$(scripts/runnable-build.sh $(BUILD) $(X64))
 DIST   := dist
 
 .PHONY: all deps configure build dist test demo bench gallery clean
@@ -34,13 +32,15 @@ test: dist
 	scripts/test-all.sh $(BUILD) $(X64)
 
 demo: dist
-	scripts/demo.sh $(RUNNABLE) $(DIST)
+	scripts/demo.sh $(BUILD) $(DIST)
 
+# The shipped 32-bit programs' figures, and the 64-bit build's beside them.
 bench: build
-	scripts/run-bench.sh $(RUNNABLE)
+	scripts/run-bench.sh $(BUILD)
+	scripts/run-bench.sh $(X64)
 
 gallery: build
-	scripts/gallery.sh $(RUNNABLE) $(DIST)
+	scripts/gallery.sh $(BUILD) $(DIST)
 
 clean:
 	rm -rf build $(DIST)

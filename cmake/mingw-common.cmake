@@ -11,7 +11,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# WINE_LOADER is Wine's loader of the toolchain's width: the 64-bit one runs
-# 64-bit programs directly, on machines that cannot run 32-bit Linux programs
-# too.
+# WINE_LOADER is Wine's loader of the toolchain's width, found on the PATH
+# that scripts/wine-env.sh sets for this machine's route.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_LOADER})

@@ -8,10 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 dist=$(cd "$2" && pwd)
 . "$here/wine-env.sh" "$build"
-# The staged 32-bit program, or the 64-bit build's own where this machine
-# cannot run 32-bit programs.
 saver="$dist/saver.scr"
-[ "$WINEARCH" = win64 ] && saver="$build_dir/bin/saver.scr"
 
 if [ -z "${IN_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   ensure_wine_prefix
@@ -58,7 +55,7 @@ wait_for_end() {
   [ "$code" = 0 ]
 }
 
-echo "Full-screen show on a virtual 800 x 600 screen:"
+echo "Full-screen show of $saver on a virtual 800 x 600 screen (32-bit Wine: $wine_route):"
 $wine_native "$saver" /s 2>>"$shots/wine.log" &
 show=$!
 sleep 3

@@ -2,6 +2,7 @@
 # Installs what the build, the tests and the demo need on Debian 12.
 # Quick when everything is already there: apt is only called for what is missing.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(
   cmake ninja-build make
@@ -19,17 +20,17 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
-if [ "$arch_missing" = 0 ] && [ "${#missing[@]}" = 0 ]; then
-  exit 0
+if [ "$arch_missing" = 1 ] || [ "${#missing[@]}" != 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "missing packages: ${missing[*]}; run this script as root" >&2
+    exit 1
+  fi
+  echo "installing: ${missing[*]}"
+  [ "$arch_missing" = 0 ] || dpkg --add-architecture i386
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if [ "$(id -u)" != 0 ]; then
-  echo "missing packages: ${missing[*]}; run this script as root" >&2
-  exit 1
-fi
-
-echo "installing: ${missing[*]}"
-[ "$arch_missing" = 0 ] || dpkg --add-architecture i386
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Where the kernel cannot run 32-bit programs, the 32-bit Wine runs emulated.
+"$here/install-wine-route.sh"

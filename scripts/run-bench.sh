@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Runs every benchmark program of a build folder under Wine, on a display.
+# Prints the figures only: Wine's own messages go to BUILD_DIR/bench.log.
 # Usage: scripts/run-bench.sh BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,8 +12,16 @@ fi
 ensure_wine_prefix
 start_wineserver
 trap stop_wineserver EXIT
+log="$build_dir/bench.log"
+: >"$log"
+if [ "$WINEARCH" = win32 ]; then
+  echo "==== $build: 32-bit programs, Wine's loader runs $wine_route"
+  [ "$wine_route" = emulated ] && echo "==== (under qemu-i386: times say little about native speed; ratios hold)"
+else
+  echo "==== $build: 64-bit programs, run natively"
+fi
 shopt -s nullglob
-for bench in "$build"/bin/*_bench.exe; do
+for bench in "$build_dir"/bin/*_bench.exe; do
   echo "== $(basename "$bench" .exe)"
-  $wine_native "$bench" </dev/null
+  $wine_native "$bench" </dev/null 2>>"$log"
 done

@@ -8,9 +8,6 @@ if [ -z "${IN_DISPLAY:-}" ]; then
   IN_DISPLAY=1 exec "$here/with-display.sh" "$0" "$build" "$@"
 fi
 . "$here/wine-env.sh" "$build"
-# Tells the tests that start the shipped 32-bit saver from a 64-bit build
-# whether this machine can run it.
-"$here/runs-32bit.sh" || export NO_32BIT_PROGRAMS=1
 ensure_wine_prefix
 start_wineserver
 trap stop_wineserver EXIT

@@ -2,11 +2,12 @@
 # quiet, and without the Mono/Gecko installers.
 # Usage: . scripts/wine-env.sh BUILD_DIR
 build_dir=$(cd "${1:?build folder}" && pwd)
+. "$(dirname "${BASH_SOURCE[0]}")/wine-route.sh"
 export WINEPREFIX="$build_dir/wineprefix"
 # A 64-bit build runs in a 64-bit prefix (wine64), the 32-bit one in win32.
 if grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build_dir/CMakeCache.txt"; then
   export WINEARCH=win64
-  wine_native=/usr/lib/wine/wine64
+  wine_native=wine64
 else
   export WINEARCH=win32
   wine_native=wine
@@ -15,8 +16,12 @@ fi
 # to the 32-bit view of the registry).
 wine_boot="$wine_native wineboot"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
+# winedbg=d: a crash ends the process at once instead of waiting on Wine's
+# crash dialog.
+export WINEDLLOVERRIDES="mscoree,mshtml,winedbg.exe=d"
+# Non-ASCII file names pass between Wine and the file system in UTF-8,
+# whatever the caller's environment says.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # Creates the prefix once; later runs reuse it.
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -2,7 +2,7 @@
 
 #include "page/text_values.h"
 
-#include <cstdio>
+#include <shlwapi.h>
 
 static const char s_szShellIconsKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
@@ -23,8 +23,8 @@ static void SetShellFolderIcons(char* pszFileClosed, int* pnIndexClosed, char* p
     UINT cch = GetSystemDirectoryA(szSystem, MAX_PATH);
     if (cch == 0 || cch >= MAX_PATH)
         szSystem[0] = '\0';
-    std::snprintf(pszFileClosed, MAX_PATH, "%s\\shell32.dll", szSystem);
-    std::snprintf(pszFileOpened, MAX_PATH, "%s\\shell32.dll", szSystem);
+    wnsprintfA(pszFileClosed, MAX_PATH, "%s\\shell32.dll", szSystem);
+    wnsprintfA(pszFileOpened, MAX_PATH, "%s\\shell32.dll", szSystem);
     *pnIndexClosed = s_nShellClosedFolderIndex;
     *pnIndexOpened = s_nShellOpenFolderIndex;
 }

@@ -1,6 +1,6 @@
 #include "server/module.h"
 
-#include <cstdio>
+#include <shlwapi.h>
 
 HINSTANCE g_hInstance;
 HMODULE g_hShell32;
@@ -23,6 +23,6 @@ void ModuleRelease()
 void TraceMessage(const char* pszText, long nNumber)
 {
     char szCaption[256];
-    std::snprintf(szCaption, sizeof szCaption, "%s : %ld", pszText, nNumber);
+    wnsprintfA(szCaption, sizeof szCaption, "%s : %ld", pszText, nNumber);
     MessageBoxA(nullptr, "Trace on!", szCaption, MB_OK);
 }

@@ -1,6 +1,7 @@
 // The contract of the library's entry points and class factory, against the
 // real folders.dll.
 #include "library.h"
+#include "support/stdcall.h"
 
 #include <gtest/gtest.h>
 
@@ -172,5 +173,18 @@ TEST_F(Factory, LiveObjectHoldsTheModule)
     EXPECT_EQ(dll.can_unload_now(), S_FALSE) << "the object holds the module";
     handler->Release();
 }
+
+#ifdef __i386__
+TEST_F(Factory, EntryPointsPopTheirOwnArguments)
+{
+    void* out = kMarker;
+    const DWORD get_arguments[] = {reinterpret_cast<DWORD>(&kFoldersClass), reinterpret_cast<DWORD>(&IID_IUnknown),
+                                   reinterpret_cast<DWORD>(&out)};
+    EXPECT_EQ(call_counting_popped_bytes(reinterpret_cast<void*>(dll.get_class_object), get_arguments, 3), 12u);
+    ASSERT_NE(out, kMarker);
+    static_cast<IUnknown*>(out)->Release();
+    EXPECT_EQ(call_counting_popped_bytes(reinterpret_cast<void*>(dll.can_unload_now), nullptr, 0), 0u);
+}
+#endif
 
 }

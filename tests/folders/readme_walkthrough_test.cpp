@@ -115,12 +115,6 @@ void choose_and_preview_saver()
     std::string saver = windows_path("saver.scr");
     ASSERT_TRUE(exists(saver)) << saver;
     EXPECT_TRUE(exists(windows_path("vorant.wav"))) << "the sound is not beside the saver";
-    // The saver ships as a 32-bit program only: a machine that cannot run
-    // 32-bit programs installs and removes it but cannot start it.
-    if (GetEnvironmentVariableA("NO_32BIT_PROGRAMS", nullptr, 0)) {
-        std::printf("this machine cannot run 32-bit programs: the installed saver is not started\n");
-        return;
-    }
 
     HWND preview = CreateWindowA("STATIC", "preview", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr,
                                  nullptr, nullptr);

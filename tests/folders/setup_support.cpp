@@ -1,6 +1,9 @@
 #include "folders/setup_support.h"
 
 #include "support/programs.h"
+#include "support/stdcall.h"
+
+#include <gtest/gtest.h>
 
 #include <shlobj.h>
 
@@ -217,12 +220,20 @@ void* patch_import(HMODULE module, const char* dll, const char* name, void* repl
 
 struct WorkerArguments {
     RunDllEntry uninstall;
+    DWORD popped_bytes;
 };
 
 DWORD WINAPI uninstall_worker(void* parameter)
 {
+    auto* worker = static_cast<WorkerArguments*>(parameter);
     char command_line[] = "";
-    static_cast<WorkerArguments*>(parameter)->uninstall(nullptr, nullptr, command_line, SW_SHOWNORMAL);
+#ifdef __i386__
+    const DWORD arguments[] = {0, 0, reinterpret_cast<DWORD>(command_line), SW_SHOWNORMAL};
+    worker->popped_bytes = call_counting_popped_bytes(reinterpret_cast<void*>(worker->uninstall), arguments, 4);
+#else
+    worker->uninstall(nullptr, nullptr, command_line, SW_SHOWNORMAL);
+    worker->popped_bytes = 16;
+#endif
     return 0;
 }
 
@@ -329,12 +340,13 @@ UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), v
     g_notices.clear();
     g_redraws.clear();
     UninstallRun run;
-    WorkerArguments arguments = {entries.uninstall};
+    WorkerArguments arguments = {entries.uninstall, 0};
     DWORD thread_id = 0;
     HANDLE thread = CreateThread(nullptr, 0, uninstall_worker, &arguments, 0, &thread_id);
     pump_until(thread, timeout_ms, thread_id, run, on_box, context);
     if (!run.finished)
         abandon_endless_uninstall();
+    EXPECT_EQ(arguments.popped_bytes, 16u) << "Uninstall unbalanced its caller's stack";
     CloseHandle(thread);
     run.notices = g_notices;
     run.redraws = g_redraws;

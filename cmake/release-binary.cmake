@@ -1,0 +1,18 @@
+# What ships is built with debug information, which is then moved out of the
+# binary: the shell maps folders.dll into every process that shows a folder,
+# and a user has no use for the debug sections. The symbols stay beside it in
+# symbols/NAME.debug (linked by .gnu_debuglink), so a crash address can still
+# be read against exactly the binary that shipped. The tests run the stripped
+# binary too.
+function(release_binary target destination)
+  set(binary $<TARGET_FILE:${target}>)
+  set(symbols $<TARGET_FILE_DIR:${target}>/symbols/$<TARGET_FILE_NAME:${target}>.debug)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/symbols
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${binary} ${symbols}
+    COMMAND ${CMAKE_STRIP} --strip-all ${binary}
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${symbols} ${binary}
+    VERBATIM)
+  install(TARGETS ${target} RUNTIME DESTINATION ${destination} LIBRARY DESTINATION ${destination})
+  install(FILES ${symbols} DESTINATION ${destination}/symbols)
+endfunction()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The files that dist/ ships are the ones the tests run: byte for byte the
+# build's own, without debug sections, their symbols beside them, and the
+# library exporting exactly its four undecorated entry points.
+# Usage: scripts/check-shipped.sh BUILD_DIR DIST_DIR
+set -uo pipefail
+build=$1 dist=$2
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+if grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build/CMakeCache.txt"; then
+  objdump=x86_64-w64-mingw32-objdump
+  shipped=(x64/folders.dll)
+else
+  objdump=i686-w64-mingw32-objdump
+  shipped=(folders.dll saver.scr)
+fi
+
+for name in "${shipped[@]}"; do
+  file=$dist/$name
+  cmp -s "$file" "$build/bin/$name" || fail "$file is not the build's $build/bin/$name"
+  sections=$($objdump -h "$file" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
+  [ -z "$sections" ] || fail "$file carries debug sections: $sections"
+  [ -s "$(dirname "$file")/symbols/$(basename "$file").debug" ] || fail "no symbols beside $file"
+  echo "$file: $(stat -c %s "$file") bytes"
+done
+
+library=$dist/${shipped[0]}
+exports=$($objdump -p "$library" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}' | tr '\n' ' ')
+[ "$exports" = "DllCanUnloadNow DllGetClassObject Install Uninstall " ] ||
+  fail "$library exports '$exports', not exactly DllCanUnloadNow DllGetClassObject Install Uninstall"
+
+[ "$failures" = 0 ]
