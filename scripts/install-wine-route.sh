@@ -8,9 +8,14 @@
 #   qemu-i386  unpacked from the qemu-user package, which is not installed
 #              (no binfmt handler is registered, /etc/apt is left alone);
 #   wine       runs the 32-bit loader under qemu-i386 and names itself as the
-#              loader's argv[0], so the processes Wine starts come back here;
+#              loader's argv[0], so that the processes Wine starts come back
+#              through it when the kernel refuses the loader;
 #   wine64     a copy of the 64-bit loader, which starts a 32-bit program
 #              through the `wine` of its own folder.
+# WINE32_ROUTE=emulated builds and takes this route on a machine that could
+# run the loader natively too; there Wine re-executes its loader natively
+# after the first step of each process, so that checks the set-up, not the
+# emulation.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-route.sh"

@@ -6,7 +6,8 @@
 #             32-bit loader under qemu-i386;
 #   none      neither (scripts/install-deps.sh has not run).
 # `wine` then runs 32-bit programs and `wine64` 64-bit ones.
-# WINE32_ROUTE=emulated takes the emulated route on any machine, to try it.
+# WINE32_ROUTE=emulated takes the emulated route on any machine (see
+# scripts/install-wine-route.sh).
 wine_route_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine32
 if [ "${WINE32_ROUTE:-}" != emulated ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
   wine_route=native
