@@ -14,9 +14,11 @@ start_wineserver
 trap stop_wineserver EXIT
 log="$build_dir/bench.log"
 : >"$log"
-if [ "$WINEARCH" = win32 ]; then
-  echo "==== $build: 32-bit programs, Wine's loader runs $wine_route"
-  [ "$wine_route" = emulated ] && echo "==== (under qemu-i386: times say little about native speed; ratios hold)"
+if [ "$WINEARCH" = win32 ] && [ "$wine_route" = emulated ]; then
+  echo "==== $build: 32-bit programs, Wine's loader emulated by qemu-i386:"
+  echo "==== times say little about native speed; ratios within this build hold"
+elif [ "$WINEARCH" = win32 ]; then
+  echo "==== $build: 32-bit programs, run natively"
 else
   echo "==== $build: 64-bit programs, run natively"
 fi
