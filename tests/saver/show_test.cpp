@@ -19,6 +19,9 @@ namespace {
 
 struct Observation {
     UINT ending = WM_KEYDOWN;
+    // Done to the desk after the first second, before the show is looked at.
+    void (*meanwhile)(Observation&) = nullptr;
+    LONG layout_change = DISP_CHANGE_FAILED;
     BOOL saver_running_during = FALSE;
     int lit_inside = 0;
     int lit_outside = 0;
@@ -95,6 +98,8 @@ DWORD WINAPI watch_then_end_show(LPVOID parameter)
     Sleep(1000);
     seen->frames = paints - first;
     seen->elapsed_ms = GetTickCount() - counting_since;
+    if (seen->meanwhile)
+        seen->meanwhile(*seen);
     GetWindowRect(main_window, &seen->window_area);
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &seen->saver_running_during, 0);
     count_lit_pixels(*seen);
@@ -119,7 +124,8 @@ bool note_burst(const char*)
     return true;
 }
 
-Observation run_watched_show(UINT ending = WM_KEYDOWN)
+Observation run_watched_show(UINT ending = WM_KEYDOWN,
+                            void (*meanwhile)(Observation&) = nullptr)
 {
     build_trig_tables();
     main_window = nullptr;
@@ -128,6 +134,7 @@ Observation run_watched_show(UINT ending = WM_KEYDOWN)
     burst_began = 0;
     Observation seen;
     seen.ending = ending;
+    seen.meanwhile = meanwhile;
     HANDLE watcher = CreateThread(nullptr, 0, watch_then_end_show, &seen, 0, nullptr);
     run_full_screen();
     seen.show_ended = GetTickCount();
@@ -238,6 +245,56 @@ TEST(ShowPlacement, DrawnAreaCentredOnThePrimaryMonitor)
                  << GetSystemMetrics(SM_CYSCREEN) << ", virtual screen "
                  << GetSystemMetrics(SM_CXVIRTUALSCREEN) << " x "
                  << GetSystemMetrics(SM_CYVIRTUALSCREEN);
+}
+
+}
+
+namespace {
+
+bool window_spans(int width, int height)
+{
+    RECT area;
+    GetWindowRect(main_window, &area);
+    return area.right - area.left == width && area.bottom - area.top == height;
+}
+
+// The show's window was made for 1024 x 768; whatever it shows outside the
+// drawn area's new place must be painted over.
+void shrink_the_desk(Observation& seen)
+{
+    HDC dc = GetDC(main_window);
+    PatBlt(dc, 0, 0, 1024, 768, WHITENESS);
+    ReleaseDC(main_window, dc);
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = 800;
+    mode.dmPelsHeight = 600;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    seen.layout_change = ChangeDisplaySettingsA(&mode, 0);
+    DWORD start = GetTickCount();
+    while (!window_spans(800, 600) && GetTickCount() - start < 5000)
+        Sleep(5);
+    Sleep(200);  // a few frames at the new place
+}
+
+// Run by ctest in a virtual desktop of 1024 x 768, which may be resized.
+TEST(DisplayChange, TheShowFollowsTheNewLayout)
+{
+    if (GetSystemMetrics(SM_CXVIRTUALSCREEN) != 1024 || GetSystemMetrics(SM_CYVIRTUALSCREEN) != 768)
+        GTEST_SKIP() << "needs a desk of 1024 x 768";
+    Observation seen = run_watched_show(WM_KEYDOWN, shrink_the_desk);
+    ASSERT_TRUE(seen.window_found);
+    if (seen.layout_change != DISP_CHANGE_SUCCESSFUL)
+        GTEST_SKIP() << "this desk cannot change its size: " << seen.layout_change;
+    const RECT& area = seen.window_area;
+    EXPECT_TRUE(area.left == 0 && area.top == 0 && area.right == 800 && area.bottom == 600)
+        << "window " << area.left << ", " << area.top << ", " << area.right << ", "
+        << area.bottom;
+    EXPECT_EQ(view_left, 100);
+    EXPECT_EQ(view_top, 100);
+    EXPECT_GT(seen.lit_inside, 0) << "the cloud was not drawn";
+    EXPECT_EQ(seen.lit_outside, 0) << "what the window showed was left outside the drawn area";
+    ChangeDisplaySettingsA(nullptr, 0);  // after the checks: the window still follows
 }
 
 }
