@@ -144,7 +144,7 @@ Observation run_watched_show(UINT ending = WM_KEYDOWN,
     return seen;
 }
 
-TEST(FullScreenShow, RestoresTheDesktopItFound)
+TEST(FullScreenShow, EndsOnceTheSoundIsHeardAndRestoresTheDesktop)
 {
     HWND ours = CreateWindowExA(0, "STATIC", "before the show", WS_POPUP | WS_VISIBLE, 0, 0,
                                 50, 50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -168,7 +168,8 @@ TEST(FullScreenShow, RestoresTheDesktopItFound)
     DWORD heard = seen.show_ended - seen.burst_began;
     int length = wave_length_ms(sound_path);
     EXPECT_GE(heard, static_cast<DWORD>(length)) << "the sound lasts " << length << " ms";
-    EXPECT_LT(heard, static_cast<DWORD>(length) + 1000) << "the sound lasts " << length << " ms";
+    // Bounded all the same, with room for a slow machine's longer burst.
+    EXPECT_LT(heard, static_cast<DWORD>(length) + 3000) << "the sound lasts " << length << " ms";
     std::printf("the show ended %lu ms after the sound began, which lasts %d ms\n", heard, length);
 }
 
