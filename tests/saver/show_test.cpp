@@ -204,9 +204,8 @@ const Placement placements[] = {
     {1, {0, 0, 640, 480}, 640, 480, 20, 40},
     {1, {0, 0, 1024, 768}, 1024, 768, 212, 184},
     {1, {0, 0, 500, 400}, 500, 400, -50, 0},
-    // Xvfb's two heads, 800 x 600 (the primary) and 1024 x 768, both at the
-    // origin.
-    {2, {0, 0, 1024, 768}, 800, 600, 100, 100},
+    // A primary of 800 x 600 with a monitor of 1024 x 768 to its left.
+    {2, {-1024, 0, 800, 768}, 800, 600, 1124, 100},
 };
 
 bool describes_this_desk(const Placement& p)
