@@ -25,9 +25,11 @@ for _ in $(seq 100); do
   [ -s "$number" ] && break
   sleep 0.1
 done
-export DISPLAY=":$(cat "$number")"
+display=$(cat "$number")
 rm -f "$number"
 trap 'kill $xephyr' EXIT
+[ -n "$display" ] || { echo "Xephyr did not start" >&2; exit 1; }
+export DISPLAY=":$display"
 
 # The driver reads the setting when the wineserver starts.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
