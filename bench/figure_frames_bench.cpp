@@ -132,7 +132,7 @@ void measure_real_show()
 int main()
 {
     build_trig_tables();
-    create_saver_window(640, 480, nullptr);
+    create_saver_window(0, 0, 640, 480, nullptr);
     window_dc = GetDC(main_window);
     view_left = 20;
     view_top = 40;

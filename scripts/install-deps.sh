@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest
   wine wine32 wine64
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xserver-xephyr xauth xdotool x11-utils imagemagick
   python3
 )
 

@@ -4,24 +4,12 @@
 #include "scene/random.h"
 #include "scene/scene.h"
 
-#include <windows.h>
-
-#include <mmsystem.h>
-
 namespace {
 
 const int red = 0x0000FF;
 const int cyan = 0xFFFF00;
 
-// A missing or broken file must not stop the show, so the result is ignored.
-void play_sound_file(const char* path)
-{
-    PlaySoundA(path, nullptr, SND_ASYNC);
 }
-
-}
-
-void (*closing_sound_player)(const char* path) = play_sound_file;
 
 void setup_collapse()
 {

@@ -1,6 +1,7 @@
 #include "animation/frame.h"
 
 #include "animation/closing.h"
+#include "animation/closing_sound.h"
 #include "animation/figures.h"
 #include "animation/projection.h"
 #include "scene/random.h"
@@ -55,7 +56,7 @@ void advance_closing()
         figure = figure_collapse;
     } else if (figure == figure_collapse) {
         figure = figure_burst;
-        closing_sound_player(sound_path);
+        start_closing_sound();
     } else {
         show_finished = true;
     }

@@ -5,6 +5,7 @@
 #include "scene/surface.h"
 #include "shell/about_box.h"
 #include "shell/render_thread.h"
+#include "shell/virtual_screen.h"
 #include "shell/window.h"
 
 #include <cstdlib>
@@ -87,7 +88,7 @@ void run_preview(HWND parent)
     GetWindowRect(parent, &area);
     int width = area.right - area.left;
     int height = area.bottom - area.top;
-    create_saver_window(width, height, parent);
+    create_saver_window(0, 0, width, height, parent);
     start_render_thread();
     view_left = 0;
     view_top = 0;
@@ -109,21 +110,16 @@ void run_full_screen()
     preview_mode = false;
     HWND previous_foreground = GetForegroundWindow();
     ShowCursor(FALSE);
-    RECT screen;
-    GetWindowRect(GetDesktopWindow(), &screen);
-    int screen_width = screen.right - screen.left;
-    int screen_height = screen.bottom - screen.top;
-    create_saver_window(screen_width, screen_height, nullptr);
+    RECT screen = virtual_screen();
+    create_saver_window(screen.left, screen.top, screen.right - screen.left,
+                        screen.bottom - screen.top, nullptr);
     start_render_thread();
     random_seed_from_clock();
     closing_requested = false;
-    view_left = (screen_width - view_width) / 2;
-    view_top = (screen_height - view_height) / 2;
+    place_drawn_area(screen);
     window_dc = GetDC(main_window);
     surface_create(surface, window_dc, 600, 400, 300, 200, 0);
-    SelectObject(window_dc, black_pen);
-    SelectObject(window_dc, black_brush);
-    Rectangle(window_dc, 0, 0, screen.right, screen.bottom);
+    blank_window(screen);
     point_set_polar_param(camera, 200, 60, 40, 200);
     set_depth_range(150, 350);
     scene_start();

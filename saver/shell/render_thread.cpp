@@ -1,5 +1,6 @@
 #include "shell/render_thread.h"
 
+#include "animation/closing_sound.h"
 #include "shell/frame_pacer.h"
 #include "shell/window.h"
 
@@ -7,20 +8,26 @@
 
 DWORD WINAPI render_thread(LPVOID)
 {
-    ShowWindow(main_window, SW_SHOW);
-    UpdateWindow(main_window);
+    HWND window = main_window;
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
 
     // Sleep is only as fine as the system timer; ask for 1 ms while we run.
     timeBeginPeriod(1);
     FramePacer pacer;
     frame_pacer_start(pacer, frames_per_second);
+    // A window closed from outside ends the show without finishing it; there
+    // is nothing left to ask frames of.
     do {
-        InvalidateRect(main_window, nullptr, FALSE);
+        InvalidateRect(window, nullptr, FALSE);
         frame_pacer_wait(pacer);
-    } while (!show_finished);
+    } while (!show_finished && IsWindow(window));
     timeEndPeriod(1);
 
-    PostMessageA(main_window, WM_DESTROY, 0, 0);
+    // The process ends with the window: the closing sound is heard to its end
+    // first. Meanwhile the main thread still answers a close from outside.
+    Sleep(closing_sound_left_ms());
+    PostMessageA(window, WM_DESTROY, 0, 0);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "animation/frame.h"
 #include "scene/scene.h"
 #include "shell/modes.h"
+#include "shell/virtual_screen.h"
 
 HWND main_window;
 bool closing_requested;
@@ -34,9 +35,16 @@ void on_input()
     figure_change_chance = 0.9;
 }
 
+// A preview lives inside the display settings, which size it themselves.
+void on_display_change()
+{
+    if (!preview_mode)
+        cover_virtual_screen();
 }
 
-HWND create_saver_window(int width, int height, HWND parent)
+}
+
+HWND create_saver_window(int left, int top, int width, int height, HWND parent)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     register_saver_class(instance);
@@ -44,10 +52,10 @@ HWND create_saver_window(int width, int height, HWND parent)
     if (parent) {
         window = CreateWindowExA(0, saver_class_name, saver_title,
                                  WS_CHILD | WS_VISIBLE | WS_DISABLED,
-                                 0, 0, width, height, parent, nullptr, instance, nullptr);
+                                 left, top, width, height, parent, nullptr, instance, nullptr);
     } else {
         window = CreateWindowExA(0, saver_class_name, saver_title, WS_POPUP | WS_VISIBLE,
-                                 0, 0, width, height, nullptr, nullptr, instance, nullptr);
+                                 left, top, width, height, nullptr, nullptr, instance, nullptr);
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     }
@@ -70,6 +78,9 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         on_input();
+        return 0;
+    case WM_DISPLAYCHANGE:
+        on_display_change();
         return 0;
     default:
         return DefWindowProcA(window, message, wparam, lparam);

@@ -11,5 +11,5 @@ extern std::atomic<bool> show_finished;
 
 extern const char saver_class_name[];
 
-HWND create_saver_window(int width, int height, HWND parent);
+HWND create_saver_window(int left, int top, int width, int height, HWND parent);
 LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -1,6 +1,7 @@
 // The frame routine driven frame by frame in the real saver window, with
 // fixed seeds, and the closing sound replaced by a counter.
 #include "animation/closing.h"
+#include "animation/closing_sound.h"
 #include "animation/figures.h"
 #include "animation/frame.h"
 #include "scene/random.h"
@@ -24,11 +25,12 @@ int sound_calls;
 int figure_at_sound;
 char path_at_sound[MAX_PATH];
 
-void count_sound(const char* path)
+bool count_sound(const char* path)
 {
     ++sound_calls;
     figure_at_sound = figure;
     lstrcpynA(path_at_sound, path, MAX_PATH);
+    return false;
 }
 
 class FrameTest : public ::testing::Test {
@@ -36,7 +38,7 @@ protected:
     static void SetUpTestSuite()
     {
         build_trig_tables();
-        create_saver_window(640, 480, nullptr);
+        create_saver_window(0, 0, 640, 480, nullptr);
         window_dc = GetDC(main_window);
         view_left = 20;
         view_top = 40;

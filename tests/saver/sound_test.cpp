@@ -1,5 +1,6 @@
 // The closing sound the build puts beside the program: a short PCM wave that
-// the multimedia system can read.
+// the multimedia system can read, and whose length the program knows.
+#include "animation/closing_sound.h"
 #include "support/programs.h"
 
 #include <mmsystem.h>
@@ -38,6 +39,13 @@ TEST(Sound, IsAShortPcmWaveBesideTheProgram)
     double seconds = double(chunk.cksize) / format.wf.nAvgBytesPerSec;
     EXPECT_GT(seconds, 0.5);
     EXPECT_LT(seconds, 2.0) << "a burst, not a tune";
+    EXPECT_EQ(wave_length_ms(path.c_str()), static_cast<int>(seconds * 1000 + 0.5));
+}
+
+TEST(Sound, WithoutAWaveThereIsNothingToWaitFor)
+{
+    EXPECT_EQ(wave_length_ms(sibling_path("missing.wav").c_str()), 0);
+    EXPECT_EQ(wave_length_ms(sibling_path("saver_sound_test.exe").c_str()), 0);
 }
 
 }
