@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest
   wine wine32 wine64
+  # Wine's X11 driver reads several monitors through Xinerama, in both widths.
+  libxinerama1 libxinerama1:i386
   xvfb xserver-xephyr xauth xdotool x11-utils imagemagick
   python3
 )
