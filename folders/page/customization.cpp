@@ -54,13 +54,22 @@ BOOL CIconPropSheetExt::ApplyCustomization()
     return StoreAllColors(m_bAllColors);
 }
 
+// A read-only Desktop.ini refuses every write: only that bit is cleared for
+// the writes, and the file gets back the attributes it had. The answer is
+// whether the record is free of our class afterwards.
 BOOL RemoveCustomization(const char* pszIniPath)
 {
+    DWORD dwAttributes = GetFileAttributesA(pszIniPath);
+    BOOL bReadOnly = dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY);
+    if (bReadOnly)
+        SetFileAttributesA(pszIniPath, dwAttributes & ~FILE_ATTRIBUTE_READONLY);
     WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, nullptr, pszIniPath);
     WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, nullptr, pszIniPath);
     WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIndexClosed, nullptr, pszIniPath);
     WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileOpened, nullptr, pszIniPath);
     WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIndexOpened, nullptr, pszIniPath);
     WritePrivateProfileStringA(g_szSectionIcons, g_szKeyAnimateLarge, nullptr, pszIniPath);
-    return TRUE;
+    if (bReadOnly)
+        SetFileAttributesA(pszIniPath, dwAttributes);
+    return !IsFolderCustomized(pszIniPath);
 }

@@ -3,4 +3,6 @@
 // the section headers and all attributes stay as they are.
 #include <windows.h>
 
+// FALSE when the record still names our class afterwards (it could not be
+// written).
 BOOL RemoveCustomization(const char* pszIniPath);

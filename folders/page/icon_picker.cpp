@@ -1,6 +1,7 @@
 #include "page/icon_picker.h"
 
 #include "server/module.h"
+#include "server/record.h"
 
 typedef int(WINAPI* PickIconDlgProc)(HWND hOwner, WCHAR* pwszFile, UINT cchFile, int* pnIndex);
 
@@ -15,16 +16,6 @@ static PickIconDlgProc FindPickIconDlg()
         GetProcAddress(hShell32, MAKEINTRESOURCEA(s_nPickIconDlgOrdinal))));
 }
 
-// A character that the code page cannot hold would come back as '?' or a
-// look-alike, naming another file.
-static BOOL WideToAnsiPath(const WCHAR* pwszPath, char* pszPath)
-{
-    BOOL bUsedDefault = FALSE;
-    int cb = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pwszPath, -1, pszPath, MAX_PATH,
-                                 nullptr, &bUsedDefault);
-    return cb != 0 && !bUsedDefault;
-}
-
 void PickIcon(HWND hOwner, char* pszFile, int* pnIndex)
 {
     PickIconDlgProc pfnPickIconDlg = FindPickIconDlg();
@@ -36,8 +27,10 @@ void PickIcon(HWND hOwner, char* pszFile, int* pnIndex)
     int nIndex = *pnIndex;
     if (!pfnPickIconDlg(hOwner, wszFile, MAX_PATH, &nIndex))
         return;
+    // A character that the code page cannot hold would come back as '?' or
+    // a look-alike, naming another file.
     char szChosen[MAX_PATH];
-    if (!WideToAnsiPath(wszFile, szChosen))
+    if (!WidePathToAnsi(wszFile, szChosen))
         return;
     lstrcpyA(pszFile, szChosen);
     *pnIndex = nIndex;

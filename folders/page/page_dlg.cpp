@@ -7,6 +7,8 @@
 static const char s_szProductName[] = "Nimbrel Shell extension ver 1.0";
 static const char s_szProductInfo[] = "Closed and open icons for any folder";
 static const char s_szHelpFile[] = "FOLDERS.HLP";
+static const char s_szNotRemovedText[] = "The folder's Desktop.ini could not be changed; its icons stay.";
+static const char s_szNotRemovedCaption[] = "Remove customization";
 
 // Control and help context pairs, ended by two zeros.
 static DWORD s_adwHelpMap[] = {
@@ -129,11 +131,15 @@ static INT_PTR OnAllColors(HWND hPage, CIconPropSheetExt* pExt)
 }
 
 // The removal takes effect at once; Cancel can no longer undo it, so it
-// becomes Close.
+// becomes Close. A record that still names the class (it could not be
+// written) is not shown as removed: the page keeps its state and says so.
 static INT_PTR OnRemove(HWND hPage, CIconPropSheetExt* pExt)
 {
+    if (!RemoveCustomization(pExt->m_szIniPath)) {
+        MessageBoxA(hPage, s_szNotRemovedText, s_szNotRemovedCaption, MB_OK | MB_ICONWARNING);
+        return TRUE;
+    }
     pExt->UseDefaultIcons();
-    RemoveCustomization(pExt->m_szIniPath);
     pExt->m_bRemoved = TRUE;
     SendToSheet(hPage, PSM_CANCELTOCLOSE, 0);
     pExt->RefreshIconList(hPage);

@@ -30,12 +30,10 @@ BOOL IsDirectory(const WIN32_FIND_DATAA& fd)
 }
 
 // A name starting with a dot covers "." and ".." as well as folders that
-// their owners keep out of sight. Links and junctions are not followed: the
-// folder they lead to is scanned under its own path when it lies on a fixed
-// drive, and one that leads back to an ancestor would never end.
+// their owners keep out of sight.
 BOOL IsScannedDirectory(const WIN32_FIND_DATAA& fd)
 {
-    return fd.cFileName[0] != '.' && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    return fd.cFileName[0] != '.' && IsFollowedDirectory(fd.dwFileAttributes, fd.dwReserved0);
 }
 
 BOOL IsRecordFile(const WIN32_FIND_DATAA& fd)
@@ -64,6 +62,17 @@ void ClearEntry(const char* pszDirectory, const WIN32_FIND_DATAA& fd)
 
 }
 
+BOOL IsFollowedDirectory(DWORD dwAttributes, DWORD dwReparseTag)
+{
+    if (!(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FALSE;
+    if (!(dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return TRUE;
+    // Windows always reports the tag of a reparse point; 0 names no kind, so
+    // the listing did not tell (Wine's does not), and it might be a link.
+    return dwReparseTag != 0 && !IsReparseTagNameSurrogate(dwReparseTag);
+}
+
 // Depth first, in listing order. Each level holds only its listing record
 // and one path buffer, and paths never outgrow MAX_PATH, so the depth of the
 // recursion is bounded by the path limit whatever the tree looks like.
@@ -72,12 +81,16 @@ void ClearCustomizationsInTree(const char* pszDirectory)
     char szPattern[MAX_PATH];
     if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
         return;
+    // The tag is read only for reparse points; a listing that does not
+    // write it leaves 0, never a stale tag.
     WIN32_FIND_DATAA fd;
+    fd.dwReserved0 = 0;
     HANDLE hFind = FindFirstFileA(szPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do {
         ClearEntry(pszDirectory, fd);
+        fd.dwReserved0 = 0;
     } while (FindNextFileA(hFind, &fd));
     FindClose(hFind);
 }

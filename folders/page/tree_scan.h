@@ -1,6 +1,16 @@
 #pragma once
 // The uninstall scan: takes our customization out of every Desktop.ini below
 // a directory.
+#include <windows.h>
 
 // pszDirectory has no trailing backslash; a drive is given as "C:".
 void ClearCustomizationsInTree(const char* pszDirectory);
+
+// Whether the scan enters a directory with these attributes and, for a
+// reparse point, the tag that the listing reports (dwReserved0). Links,
+// junctions and mount points (name surrogates) are not followed: the folder
+// they lead to is scanned under its own path when it lies on a fixed drive,
+// and one that leads back to an ancestor would never end. Every other reparse
+// point (a cloud-file placeholder, a deduplicated folder) is a folder of its
+// own and is scanned; one whose tag is 0 (untold) is not.
+BOOL IsFollowedDirectory(DWORD dwAttributes, DWORD dwReparseTag);

@@ -76,7 +76,7 @@ STDMETHODIMP CFolderIconHandler::Load(LPCOLESTR pszFileName, DWORD)
 {
     char szLibrary[MAX_PATH];
     GetModuleFileNameA(g_hInstance, szLibrary, sizeof szLibrary);
-    BOOL bRecordKnown = FolderPathToAnsi(pszFileName, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
+    BOOL bRecordKnown = WidePathToAnsi(pszFileName, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
     if (bRecordKnown)
         ReadRecord(szLibrary);
     else

@@ -93,7 +93,7 @@ BOOL CIconPropSheetExt::SelectSingleFolder()
         WCHAR wszFolder[MAX_PATH];
         bSingle = DragQueryFileW(hDrop, 0, nullptr, 0) < MAX_PATH &&
                   DragQueryFileW(hDrop, 0, wszFolder, MAX_PATH) != 0 &&
-                  FolderPathToAnsi(wszFolder, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
+                  WidePathToAnsi(wszFolder, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
     }
     ReleaseStgMedium(&medium);
     return bSingle;

@@ -34,16 +34,17 @@ BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath)
     return TRUE;
 }
 
-BOOL FolderPathToAnsi(const WCHAR* pwszFolder, char* pszFolder)
+BOOL WidePathToAnsi(const WCHAR* pwszPath, char* pszPath)
 {
     // A UTF-8 code page holds every name but takes neither the best-fit flag
-    // nor the default-character report; it refuses broken text instead.
+    // nor the default-character report (Windows fails the call for them); it
+    // refuses broken text instead.
     BOOL bUtf8 = GetACP() == CP_UTF8;
     BOOL bUsedDefault = FALSE;
-    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, pwszFolder, -1,
-                                 pszFolder, MAX_PATH, nullptr, bUtf8 ? nullptr : &bUsedDefault);
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, pwszPath, -1,
+                                 pszPath, MAX_PATH, nullptr, bUtf8 ? nullptr : &bUsedDefault);
     if (cb == 0 || bUsedDefault) {
-        pszFolder[0] = '\0';
+        pszPath[0] = '\0';
         return FALSE;
     }
     return TRUE;
@@ -61,17 +62,30 @@ static BOOL GetClassIdText(char* pszText)
     return TRUE;
 }
 
+// The record's "CLSID" value, or the sentinel when there is none.
+static void ReadClassId(const char* pszIniPath, char* pszValue)
+{
+    GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoClassId, pszValue, MAX_PATH, pszIniPath);
+}
+
+BOOL IsFolderCustomized(const char* pszIniPath)
+{
+    if (std::strlen(pszIniPath) >= MAX_PATH)
+        return FALSE;
+    char szValue[MAX_PATH];
+    ReadClassId(pszIniPath, szValue);
+    char szClassId[MAX_PATH];
+    return GetClassIdText(szClassId) && lstrcmpiA(szValue, szClassId) == 0;
+}
+
 BOOL IsFolderCustomizable(const char* pszIniPath)
 {
     if (std::strlen(pszIniPath) >= MAX_PATH)
         return FALSE;
     char szValue[MAX_PATH];
-    GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoClassId,
-                             szValue, sizeof szValue, pszIniPath);
+    ReadClassId(pszIniPath, szValue);
     char szClassId[MAX_PATH];
     if (!GetClassIdText(szClassId))
         return FALSE;
-    if (lstrcmpiA(szValue, szClassId) == 0)
-        return TRUE;
-    return std::strcmp(szValue, s_szNoClassId) == 0;
+    return lstrcmpiA(szValue, szClassId) == 0 || std::strcmp(szValue, s_szNoClassId) == 0;
 }

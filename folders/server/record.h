@@ -20,11 +20,15 @@ extern const char g_szKeyAnimateLarge[];
 // since a cut path names some other file.
 BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath);
 
-// Converts a folder's wide path to the system code page into a MAX_PATH
-// buffer. Refuses (FALSE, empty buffer) a path that does not fit or that has
-// characters the code page cannot represent: a best-fit or '?' substitute
-// would name another folder, whose record we must never touch.
-BOOL FolderPathToAnsi(const WCHAR* pwszFolder, char* pszFolder);
+// Converts a wide path (a folder's, or a file the picker chose) to the system
+// code page into a MAX_PATH buffer. Refuses (FALSE, empty buffer) a path that
+// does not fit or that has characters the code page cannot represent: a
+// best-fit or '?' substitute would name another file or folder, whose record
+// we must never touch.
+BOOL WidePathToAnsi(const WCHAR* pwszPath, char* pszPath);
+
+// TRUE when the record at pszIniPath names our class, in any letter case.
+BOOL IsFolderCustomized(const char* pszIniPath);
 
 // TRUE when the record at pszIniPath is free for us: no "CLSID" key at all,
 // or one that names our class in any letter case. An over-long path is never

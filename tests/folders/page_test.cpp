@@ -1,5 +1,6 @@
 // The real "Icon" page in a sheet of our own, driven as a user would: its
 // starting state, the buttons and boxes, Apply and OK, and the removal.
+#include "library_calls.h"
 #include "page_support.h"
 
 #include "support/programs.h"
@@ -15,13 +16,15 @@ const char kMetricsKey[] = ".Default\\Control Panel\\desktop\\WindowMetrics";
 const char kClassText[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
 
 enum { kList = 1000, kChange = 1001, kDefault = 1002, kProductName = 1003, kAnimate = 1004,
-       kAllColors = 1005, kRemove = 1006, kProductInfo = 1010 };
+       kAllColors = 1005, kRemove = 1006, kProductInfo = 1010, kRemoveLabel = 1026 };
 
 class IconPage : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(library.loaded());
+        record_library_calls(library.module);
+        calls.clear();
         closed_default.set_text((dll + ",2").c_str());
         opened_default.set_text((dll + ",3").c_str());
         bpp.set_text("4");
@@ -85,6 +88,15 @@ protected:
         return read_ini(folder.record_path(), section, key);
     }
     bool customized() const { return ini(".ShellClassInfo", "CLSID") == kClassText; }
+    // The attributes the library last gave PATH, or INVALID_FILE_ATTRIBUTES.
+    DWORD attributes_set(const std::string& path) const
+    {
+        DWORD attributes = INVALID_FILE_ATTRIBUTES;
+        for (const AttributeCall& call : calls.attribute_sets)
+            if (lstrcmpiA(call.path.c_str(), path.c_str()) == 0)
+                attributes = call.attributes;
+        return attributes;
+    }
 
     SavedRegistryValue closed_default{HKEY_LOCAL_MACHINE, kShellIconsKey, "3"};
     SavedRegistryValue opened_default{HKEY_LOCAL_MACHINE, kShellIconsKey, "4"};
@@ -94,6 +106,7 @@ protected:
     ScratchFolder folder{"page"};
     std::unique_ptr<OfferedPage> offered;
     std::unique_ptr<Sheet> sheet;
+    LibraryCalls& calls = library_calls();
 };
 
 TEST_F(IconPage, StartsWithTheShellsFolderIconsForAFreshFolder)
@@ -188,6 +201,8 @@ TEST_F(IconPage, DefaultThenApplyCustomizesTheFolder)
     EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
               DWORD(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(GetFileAttributesA(folder.path().c_str()) & DWORD(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN), 0u);
+    // Wine keeps no read-only attribute on folders: what the library asked for.
+    EXPECT_EQ(attributes_set(folder.path()), DWORD(FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "16");
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
 }
@@ -266,11 +281,14 @@ TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerYetCountsForOk)
     EXPECT_EQ(ini("QXIcons", "IndexOpened"), "3");
 }
 
+// A read-only Desktop.ini is written all the same and keeps its attributes.
 TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
 {
     folder.write_record(std::string("[.ShellClassInfo]\r\nCLSID=") + kClassText + "\r\nInfoTip=kept\r\n"
                         "[QXIcons]\r\nIconFileClosed=" + dll + "\r\nIndexClosed=0\r\nIconFileOpened=" + dll
                         + "\r\nIndexOpened=1\r\nAnimateLarge=1\r\n");
+    const DWORD read_only_hidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    SetFileAttributesA(folder.record_path().c_str(), read_only_hidden);
     open();
     EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
 
@@ -279,13 +297,81 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
     EXPECT_FALSE(customized());
     EXPECT_EQ(ini("QXIcons", "IconFileClosed"), "<missing>");
     EXPECT_EQ(ini(".ShellClassInfo", "InfoTip"), "kept");
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE), read_only_hidden);
     EXPECT_FALSE(sheet->cancel_enabled());
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
     EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
 
+    calls.notices.clear();
     sheet->press(PSBTN_OK);
     EXPECT_FALSE(customized());
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "<missing>");
+    ASSERT_EQ(calls.notices.size(), 1u);
+    EXPECT_EQ(calls.notices[0].event, SHCNE_UPDATEITEM);
+    EXPECT_EQ(calls.notices[0].flags, UINT(SHCNF_PATHA | SHCNF_FLUSHNOWAIT));
+    EXPECT_EQ(calls.notices[0].path, folder.path());
+    EXPECT_EQ(calls.notices[0].item2, nullptr);
+}
+
+// A record that still names the class afterwards (here every write is
+// refused) is not shown as removed: the page says so and keeps its state.
+TEST_F(IconPage, ARemovalThatCouldNotWriteIsNotShownAsDone)
+{
+    folder.write_record(customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n"));
+    open();
+    calls.refuse_profile_writes = true;
+
+    DialogAnswerer notice("Remove customization", IDOK);
+    click(kRemove);
+    ASSERT_TRUE(notice.wait(5000));
+
+    EXPECT_NE(notice.text(), "");
+    EXPECT_TRUE(customized());
+    EXPECT_TRUE(sheet->cancel_enabled());
+    EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
+    calls.refuse_profile_writes = false;
+    sheet->press(PSBTN_OK);
+    EXPECT_TRUE(customized());
+    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "0");
+}
+
+// F1 and the context menu on the removal square and on its label.
+TEST_F(IconPage, HelpOnTheRemovalLineUsesTheHelpFileAndMap)
+{
+    const std::vector<DWORD> map = {1000, 0, 1001, 1, 1002, 2, 1004, 3, 1005, 4, 1006, 5, 1026, 5, 1016, 7, 0, 0};
+    open();
+    for (int id : {kRemove, kRemoveLabel}) {
+        HELPINFO help = {sizeof help, HELPINFO_WINDOW, id, sheet->control(id), 0, {0, 0}};
+        SendMessageA(page(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+        SendMessageA(page(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(sheet->control(id)), MAKELPARAM(-1, -1));
+    }
+
+    ASSERT_EQ(calls.help.size(), 4u);
+    for (size_t i = 0; i < calls.help.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(calls.help[i].window, sheet->control(i < 2 ? kRemove : kRemoveLabel));
+        EXPECT_EQ(calls.help[i].file, "FOLDERS.HLP");
+        EXPECT_EQ(calls.help[i].command, UINT(i % 2 ? HELP_CONTEXTMENU : HELP_WM_HELP));
+        EXPECT_EQ(calls.help[i].map, map);
+    }
+}
+
+// The extension owns the image list; the list view only shares it, so the
+// list is alive until the extension's final release destroys it, once.
+TEST_F(IconPage, OnlyTheExtensionDestroysItsImageList)
+{
+    open();
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list(), LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
+    ASSERT_EQ(ImageList_GetImageCount(images), 2);
+
+    sheet.reset();
+    EXPECT_EQ(ImageList_GetImageCount(images), 2) << "the list view destroyed the image list";
+    EXPECT_TRUE(calls.image_list_destroys.empty());
+    offered.reset();
+
+    ASSERT_EQ(calls.image_list_destroys.size(), 1u);
+    EXPECT_EQ(calls.image_list_destroys[0].list, images);
+    EXPECT_EQ(calls.image_list_destroys[0].images, 2) << "destroyed after it was freed";
 }
 
 TEST_F(IconPage, ARemovalFollowedByChangeAndOkCustomizesAgain)
@@ -324,6 +410,22 @@ TEST_F(IconPage, ThePickerKeepsANonAsciiFileNameIntact)
     EXPECT_EQ(ini("QXIcons", "IconFileOpened"), icons);
     EXPECT_EQ(ini("QXIcons", "IndexOpened"), "1");
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "2");
+}
+
+// On a Windows whose code page is UTF-8 a pick is kept, in UTF-8.
+TEST_F(IconPage, APickIsKeptOnAUtf8System)
+{
+    calls.utf8_code_page = true;
+    calls.picked_file = L"c:\\Ic\x00F4nes \x0444\x043E\x0442\x043E.dll";
+    calls.picked_index = 7;
+    open();
+
+    select_row(0);
+    click(kChange);
+    sheet->press(PSBTN_OK);
+
+    EXPECT_EQ(ini("QXIcons", "IconFileClosed"), "c:\\Ic\xC3\xB4nes \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.dll");
+    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "7");
 }
 
 TEST_F(IconPage, DoubleClickOnARowCountsAsAChange)

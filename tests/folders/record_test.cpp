@@ -1,5 +1,7 @@
-// The ownership test and the guards around the record's path, in-process.
+// The ownership test and the guards around the record's path, in-process;
+// and which directories the uninstall scan enters.
 #include "scratch.h"
+#include "page/tree_scan.h"
 #include "server/record.h"
 
 #include <gtest/gtest.h>
@@ -81,16 +83,16 @@ TEST(Record, WidePathConversion)
 {
     char path[MAX_PATH + 16];
     std::memset(path, 'X', sizeof path);
-    ASSERT_TRUE(FolderPathToAnsi(L"C:\\plain folder", path));
+    ASSERT_TRUE(WidePathToAnsi(L"C:\\plain folder", path));
     EXPECT_STREQ(path, "C:\\plain folder");
 
     std::wstring longest(MAX_PATH - 1, L'w');
-    EXPECT_TRUE(FolderPathToAnsi(longest.c_str(), path));
+    EXPECT_TRUE(WidePathToAnsi(longest.c_str(), path));
     EXPECT_EQ(std::strlen(path), static_cast<size_t>(MAX_PATH - 1));
 
     std::memset(path, 'X', sizeof path);
     std::wstring too_long(MAX_PATH, L'w');
-    EXPECT_FALSE(FolderPathToAnsi(too_long.c_str(), path));
+    EXPECT_FALSE(WidePathToAnsi(too_long.c_str(), path));
     EXPECT_EQ(path[0], '\0');
     EXPECT_EQ(path[MAX_PATH], 'X') << "wrote past the buffer";
 }
@@ -104,8 +106,32 @@ TEST(Record, NameTheCodePageCannotHoldIsRefused)
     if (!bUsedDefault)
         GTEST_SKIP() << "code page " << GetACP() << " holds U+0101";
     char path[MAX_PATH];
-    EXPECT_FALSE(FolderPathToAnsi(L"C:\\p\x0101th", path));
+    EXPECT_FALSE(WidePathToAnsi(L"C:\\p\x0101th", path));
     EXPECT_EQ(path[0], '\0');
+}
+
+// Links, junctions and mount points lead elsewhere (and may lead back up);
+// every other reparse point is a folder of its own.
+TEST(TreeScan, EntersEveryDirectoryButNameSurrogates)
+{
+    const DWORD directory = FILE_ATTRIBUTE_DIRECTORY;
+    const DWORD reparse = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    struct Case {
+        const char* name;
+        DWORD attributes, tag;
+        BOOL entered;
+    } cases[] = {
+        {"plain folder", directory, 0, TRUE},
+        {"symbolic link", reparse, IO_REPARSE_TAG_SYMLINK, FALSE},
+        {"junction or mount point", reparse, IO_REPARSE_TAG_MOUNT_POINT, FALSE},
+        {"cloud-file placeholder", reparse, IO_REPARSE_TAG_CLOUD_6, TRUE},
+        {"deduplicated folder", reparse, IO_REPARSE_TAG_DEDUP, TRUE},
+        // Tag 0 names no kind: the listing did not tell (Wine's never does).
+        {"reparse point of untold kind", reparse, 0, FALSE},
+        {"not a folder", FILE_ATTRIBUTE_ARCHIVE, 0, FALSE},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsFollowedDirectory(c.attributes, c.tag), c.entered) << c.name;
 }
 
 }

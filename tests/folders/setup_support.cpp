@@ -14,14 +14,12 @@ const char kOurClass[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
 const char kMissing[] = "<missing>";
 const char kScanRefusal[] = "refusing to run: start this test through scripts/run-scan-test.sh";
 
-void record_setup_calls(HMODULE module);
-
 SetupEntries load_setup_entries()
 {
     SetupEntries entries;
     entries.module = LoadLibraryA(sibling_path("folders.dll").c_str());
     if (entries.module) {
-        record_setup_calls(entries.module);
+        record_library_calls(entries.module);
         entries.install = reinterpret_cast<RunDllEntry>(
             reinterpret_cast<void*>(GetProcAddress(entries.module, "Install")));
         entries.uninstall = reinterpret_cast<RunDllEntry>(
@@ -172,52 +170,6 @@ bool is_customized(const std::string& folder)
 
 namespace {
 
-std::vector<NoticeCall> g_notices;
-std::vector<RedrawCall> g_redraws;
-using RedrawFunction = BOOL(WINAPI*)(HWND, const RECT*, HRGN, UINT);
-RedrawFunction g_real_redraw = nullptr;
-
-void WINAPI record_notice(LONG event, UINT flags, LPCVOID item1, LPCVOID item2)
-{
-    g_notices.push_back({event, flags, item1, item2});
-}
-
-BOOL WINAPI record_redraw(HWND window, const RECT* rect, HRGN region, UINT flags)
-{
-    g_redraws.push_back({window, rect, region, flags});
-    return g_real_redraw(window, rect, region, flags);
-}
-
-// Points MODULE's import of DLL!NAME at REPLACEMENT; returns the old address.
-void* patch_import(HMODULE module, const char* dll, const char* name, void* replacement)
-{
-    auto* base = reinterpret_cast<BYTE*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-    for (; import->Name; ++import) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + import->Name), dll) != 0)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
-        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++addresses) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(by_name->Name), name) != 0)
-                continue;
-            void* original = reinterpret_cast<void*>(addresses->u1.Function);
-            DWORD protection = 0;
-            VirtualProtect(&addresses->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
-            addresses->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&addresses->u1.Function, sizeof(void*), protection, &protection);
-            return original;
-        }
-    }
-    return nullptr;
-}
-
 struct WorkerArguments {
     RunDllEntry uninstall;
     DWORD popped_bytes;
@@ -323,22 +275,10 @@ void pump_until(HANDLE thread, DWORD timeout_ms, DWORD thread_id, UninstallRun& 
         Sleep(INFINITE);
 }
 
-void record_setup_calls(HMODULE module)
-{
-    static HMODULE patched = nullptr;
-    if (patched == module)
-        return;
-    patched = module;
-    patch_import(module, "shell32.dll", "SHChangeNotify", reinterpret_cast<void*>(record_notice));
-    g_real_redraw = reinterpret_cast<RedrawFunction>(
-        patch_import(module, "user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)));
-}
-
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms)
 {
-    g_notices.clear();
-    g_redraws.clear();
+    library_calls().clear();
     UninstallRun run;
     WorkerArguments arguments = {entries.uninstall, 0};
     DWORD thread_id = 0;
@@ -348,7 +288,7 @@ UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), v
         abandon_endless_uninstall();
     EXPECT_EQ(arguments.popped_bytes, 16u) << "Uninstall unbalanced its caller's stack";
     CloseHandle(thread);
-    run.notices = g_notices;
-    run.redraws = g_redraws;
+    run.notices = library_calls().notices;
+    run.redraws = library_calls().redraws;
     return run;
 }

@@ -3,6 +3,8 @@
 // in the drive-isolated scan prefix.
 #include <windows.h>
 
+#include "library_calls.h"
+
 #include <string>
 #include <vector>
 
@@ -40,22 +42,6 @@ std::string read_file(const std::string& path);
 std::string read_key(const std::string& ini_path, const char* section, const char* key);
 bool is_customized(const std::string& folder);
 
-// Calls that folders.dll makes to the shell and to the window manager,
-// recorded through its import table: Wine's SHChangeNotify drops the
-// SHCNF_DWORD form before any listener sees it.
-struct NoticeCall {
-    LONG event;
-    UINT flags;
-    const void* item1;
-    const void* item2;
-};
-struct RedrawCall {
-    HWND window;
-    const RECT* rect;
-    HRGN region;
-    UINT flags;
-};
-
 // What one call of Uninstall showed and did.
 struct UninstallRun {
     bool finished = false;
@@ -72,7 +58,7 @@ struct UninstallRun {
 
 // Calls Uninstall on a worker thread, answers its message box with OK (after
 // calling on_box, while the box is still up), and records the shell notices
-// and the redraw. A call that does not return within the timeout ends the
+// and the redraw (library_calls.h). A call that does not return within the timeout ends the
 // test program with a failure.
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms);

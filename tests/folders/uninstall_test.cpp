@@ -94,6 +94,9 @@ TEST_F(UninstallScan, AsksFirstThenCleansEveryFixedDriveAndRefreshesTheShell)
     write_record("d:", our_record_text());
     write_record("d:\\projects\\icons", our_record_text());
     write_record("c:\\users\\Public\\Documents\\custom", our_record_text());
+    // A read-only record is cleaned too (Windows refuses writes to it; the
+    // tests' Wine is made to) and keeps its attributes.
+    SetFileAttributesA("d:\\projects\\icons\\Desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     DWORD file_attributes = GetFileAttributesA("d:\\projects\\icons\\Desktop.ini");
     DWORD folder_attributes = GetFileAttributesA("d:\\projects\\icons");
 

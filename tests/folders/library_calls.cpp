@@ -1,0 +1,155 @@
+#include "library_calls.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace {
+
+LibraryCalls g_calls;
+
+void WINAPI record_notice(LONG event, UINT flags, LPCVOID item1, LPCVOID item2)
+{
+    NoticeCall call = {event, flags, item1, item2, ""};
+    if ((flags & SHCNF_TYPE) == SHCNF_PATHA && item1)
+        call.path = static_cast<const char*>(item1);
+    g_calls.notices.push_back(call);
+}
+
+BOOL WINAPI record_redraw(HWND window, const RECT* rect, HRGN region, UINT flags)
+{
+    g_calls.redraws.push_back({window, rect, region, flags});
+    return RedrawWindow(window, rect, region, flags);
+}
+
+BOOL WINAPI record_attributes(LPCSTR path, DWORD attributes)
+{
+    g_calls.attribute_sets.push_back({path, attributes});
+    return SetFileAttributesA(path, attributes);
+}
+
+BOOL WINAPI refuse_read_only_write(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+{
+    DWORD attributes = GetFileAttributesA(file);
+    bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (g_calls.refuse_profile_writes || read_only) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return WritePrivateProfileStringA(section, key, value, file);
+}
+
+BOOL WINAPI record_help(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
+{
+    HelpCall call = {window, file ? file : "", command, {}};
+    const DWORD* pairs = reinterpret_cast<const DWORD*>(data);
+    for (int i = 0; pairs && i < 64; i += 2) {
+        call.map.insert(call.map.end(), pairs + i, pairs + i + 2);
+        if (pairs[i] == 0 && pairs[i + 1] == 0)
+            break;
+    }
+    g_calls.help.push_back(call);
+    return TRUE;
+}
+
+// A list that was freed already reports no images (Wine checks the handle).
+BOOL WINAPI record_image_list_destroy(HIMAGELIST list)
+{
+    g_calls.image_list_destroys.push_back({list, ImageList_GetImageCount(list)});
+    return ImageList_Destroy(list);
+}
+
+UINT WINAPI system_code_page()
+{
+    return g_calls.utf8_code_page ? CP_UTF8 : GetACP();
+}
+
+// Windows fails a conversion to UTF-8 (or UTF-7) that asks for a default
+// character, reports its use or takes any flag but WC_ERR_INVALID_CHARS.
+int WINAPI convert_as_windows(UINT code_page, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
+                              LPCCH default_char, LPBOOL used_default)
+{
+    if (g_calls.utf8_code_page && (code_page == CP_ACP || code_page == CP_THREAD_ACP))
+        code_page = CP_UTF8;
+    if ((code_page == CP_UTF8 || code_page == CP_UTF7) && (default_char || used_default)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if ((code_page == CP_UTF8 || code_page == CP_UTF7) && (flags & ~DWORD(WC_ERR_INVALID_CHARS))) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    return WideCharToMultiByte(code_page, flags, text, length, out, size, default_char, used_default);
+}
+
+int WINAPI pick_as_told(HWND, WCHAR* file, UINT size, int* index)
+{
+    lstrcpynW(file, g_calls.picked_file.c_str(), static_cast<int>(size));
+    *index = g_calls.picked_index;
+    return 1;
+}
+
+FARPROC WINAPI find_procedure(HMODULE module, LPCSTR name)
+{
+    const WORD pick_icon_ordinal = 62;
+    if (IS_INTRESOURCE(name) && LOWORD(reinterpret_cast<ULONG_PTR>(name)) == pick_icon_ordinal
+        && !g_calls.picked_file.empty())
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(pick_as_told));
+    return GetProcAddress(module, name);
+}
+
+// Points MODULE's import of DLL!NAME at REPLACEMENT.
+void patch_import(HMODULE module, const char* dll, const char* name, void* replacement)
+{
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+    for (; import->Name; ++import) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + import->Name), dll) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++addresses) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<char*>(by_name->Name), name) != 0)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(&addresses->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
+            addresses->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&addresses->u1.Function, sizeof(void*), protection, &protection);
+            return;
+        }
+    }
+}
+
+}
+
+LibraryCalls& library_calls()
+{
+    return g_calls;
+}
+
+void record_library_calls(HMODULE module)
+{
+    struct Patch {
+        const char* dll;
+        const char* name;
+        void* replacement;
+    } patches[] = {
+        {"shell32.dll", "SHChangeNotify", reinterpret_cast<void*>(record_notice)},
+        {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
+        {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
+        {"kernel32.dll", "SetFileAttributesA", reinterpret_cast<void*>(record_attributes)},
+        {"kernel32.dll", "WritePrivateProfileStringA", reinterpret_cast<void*>(refuse_read_only_write)},
+        {"kernel32.dll", "GetACP", reinterpret_cast<void*>(system_code_page)},
+        {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(convert_as_windows)},
+        {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(find_procedure)},
+        {"comctl32.dll", "ImageList_Destroy", reinterpret_cast<void*>(record_image_list_destroy)},
+    };
+    for (const Patch& patch : patches)
+        patch_import(module, patch.dll, patch.name, patch.replacement);
+}

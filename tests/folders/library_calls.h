@@ -1,0 +1,66 @@
+#pragma once
+// Calls that folders.dll makes through its import table, recorded by the
+// tests: what Wine does not let a test see (its SHChangeNotify drops the
+// SHCNF_DWORD form before any listener sees it, it keeps no read-only
+// attribute on folders) and what must not really run (WinHelpA). Where Wine
+// is more lenient than Windows, the library meets Windows' rules: profile
+// writes fail while the file is read-only (Wine writes them for root), and
+// a conversion to UTF-8 refuses the best-fit flag and the default-character
+// report.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+struct NoticeCall {
+    LONG event;
+    UINT flags;
+    const void* item1;
+    const void* item2;
+    std::string path;   // item1's text for SHCNF_PATHA
+};
+struct RedrawCall {
+    HWND window;
+    const RECT* rect;
+    HRGN region;
+    UINT flags;
+};
+struct AttributeCall {
+    std::string path;
+    DWORD attributes;
+};
+struct HelpCall {
+    HWND window;
+    std::string file;
+    UINT command;
+    std::vector<DWORD> map;   // the pairs, up to and with the closing zeros
+};
+struct ImageListDestroyCall {
+    HIMAGELIST list;
+    int images;   // what the list still held when the library destroyed it
+};
+
+struct LibraryCalls {
+    std::vector<NoticeCall> notices;   // not passed on to the shell
+    std::vector<RedrawCall> redraws;
+    std::vector<AttributeCall> attribute_sets;
+    std::vector<HelpCall> help;        // not passed on: no help program runs
+    std::vector<ImageListDestroyCall> image_list_destroys;
+    // Every profile write fails while set, as for a file the user may not write.
+    bool refuse_profile_writes = false;
+    // While set, the system's code page is UTF-8, as a Windows set to use
+    // UTF-8 for its 8-bit text has it.
+    bool utf8_code_page = false;
+    // When set, the shell's icon picker (ordinal 62) answers with this file
+    // and index at once.
+    std::wstring picked_file;
+    int picked_index = 0;
+    void clear() { *this = LibraryCalls(); }
+};
+
+// What the patched libraries did since the last clear.
+LibraryCalls& library_calls();
+// Patches MODULE's import table so that the calls above are recorded; safe
+// to call again for the same (or a reloaded) module.
+void record_library_calls(HMODULE module);
