@@ -62,30 +62,27 @@ static BOOL GetClassIdText(char* pszText)
     return TRUE;
 }
 
-// The record's "CLSID" value, or the sentinel when there is none.
-static void ReadClassId(const char* pszIniPath, char* pszValue)
+// The record's "CLSID" value (the sentinel when there is none) and our class's
+// text, both into MAX_PATH buffers; FALSE when either cannot be had.
+static BOOL ReadClassIds(const char* pszIniPath, char* pszValue, char* pszClassId)
 {
+    if (std::strlen(pszIniPath) >= MAX_PATH || !GetClassIdText(pszClassId))
+        return FALSE;
     GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoClassId, pszValue, MAX_PATH, pszIniPath);
+    return TRUE;
 }
 
 BOOL IsFolderCustomized(const char* pszIniPath)
 {
-    if (std::strlen(pszIniPath) >= MAX_PATH)
-        return FALSE;
     char szValue[MAX_PATH];
-    ReadClassId(pszIniPath, szValue);
     char szClassId[MAX_PATH];
-    return GetClassIdText(szClassId) && lstrcmpiA(szValue, szClassId) == 0;
+    return ReadClassIds(pszIniPath, szValue, szClassId) && lstrcmpiA(szValue, szClassId) == 0;
 }
 
 BOOL IsFolderCustomizable(const char* pszIniPath)
 {
-    if (std::strlen(pszIniPath) >= MAX_PATH)
-        return FALSE;
     char szValue[MAX_PATH];
-    ReadClassId(pszIniPath, szValue);
     char szClassId[MAX_PATH];
-    if (!GetClassIdText(szClassId))
-        return FALSE;
-    return lstrcmpiA(szValue, szClassId) == 0 || std::strcmp(szValue, s_szNoClassId) == 0;
+    return ReadClassIds(pszIniPath, szValue, szClassId) &&
+           (lstrcmpiA(szValue, szClassId) == 0 || std::strcmp(szValue, s_szNoClassId) == 0);
 }
