@@ -4,18 +4,21 @@
 #
 # Only Debian's 32-bit Wine loader runs under the user-mode emulator
 # qemu-i386 (QEMU 10, from Debian's bookworm-backports); wineserver and every
-# 64-bit process stay native. The loader tree build/wine32/ holds:
-#   qemu-i386  unpacked from the qemu-user package, which is not installed
-#              (no binfmt handler is registered, /etc/apt is left alone);
-#   wine       runs the 32-bit loader under qemu-i386 and names itself as the
-#              loader's argv[0], so that the processes Wine starts come back
-#              through it when the kernel refuses the loader;
-#   wine64     a copy of the 64-bit loader, which starts a 32-bit program
-#              through the `wine` of its own folder.
-# WINE32_ROUTE=emulated builds and takes this route on a machine that could
-# run the loader natively too; there Wine re-executes its loader natively
-# after the first step of each process, so that checks the set-up, not the
-# emulation.
+# 64-bit process stay native. Wine finds its libraries and data, and the
+# loader of every process it starts, beside the running loader, so the tree
+# build/wine32/ mirrors the system's /usr/lib and /usr/share:
+#   qemu-i386           unpacked from the qemu-user package, which is not
+#                       installed (no binfmt handler is registered, /etc/apt
+#                       is left alone);
+#   lib/wine/wine       runs lib/wine/wine-i386 under qemu-i386, naming itself
+#                       as the loader's argv[0], so every 32-bit process that
+#                       Wine starts comes back through it;
+#   lib/wine/wine-i386  a copy of the 32-bit loader;
+#   lib/wine/wine64     a copy of the 64-bit loader, which starts a 32-bit
+#                       program through the `wine` of its own folder;
+#   lib/*-linux-gnu, share
+#                       links to the system's, where the loaders look for
+#                       Wine's libraries and data.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-route.sh"
@@ -36,11 +39,17 @@ apt-get -q "${apt_side[@]}" update >/dev/null
 dpkg-deb --fsys-tarfile "$apt_dir"/qemu-user_*.deb | tar -x -O ./usr/bin/qemu-i386 >"$wine_route_dir/qemu-i386"
 rm -rf "$apt_dir"
 chmod +x "$wine_route_dir/qemu-i386"
-cp /usr/lib/wine/wine64 "$wine_route_dir/wine64"
-cat >"$wine_route_dir/wine" <<'LOADER'
+loaders="$wine_route_dir/lib/wine"
+mkdir -p "$loaders"
+cp /usr/lib/wine/wine "$loaders/wine-i386"
+cp /usr/lib/wine/wine64 "$loaders/wine64"
+ln -s /usr/lib/i386-linux-gnu "$wine_route_dir/lib/i386-linux-gnu"
+ln -s /usr/lib/x86_64-linux-gnu "$wine_route_dir/lib/x86_64-linux-gnu"
+ln -s /usr/share "$wine_route_dir/share"
+cat >"$loaders/wine" <<'LOADER'
 #!/bin/sh
 here=$(dirname "$(readlink -f "$0")")
-exec "$here/qemu-i386" -0 "$here/wine" /usr/lib/wine/wine "$@"
+exec "$here/../../qemu-i386" -0 "$here/wine" "$here/wine-i386" "$@"
 LOADER
-chmod +x "$wine_route_dir/wine"
-"$wine_route_dir/wine" --version
+chmod +x "$loaders/wine"
+"$loaders/wine" --version

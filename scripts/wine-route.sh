@@ -12,9 +12,9 @@ wine_route_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine32
 if [ "${WINE32_ROUTE:-}" != emulated ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
   wine_route=native
   PATH=/usr/lib/wine:$PATH
-elif "$wine_route_dir/wine" --version >/dev/null 2>&1; then
+elif "$wine_route_dir/lib/wine/wine" --version >/dev/null 2>&1; then
   wine_route=emulated
-  PATH=$wine_route_dir:$PATH
+  PATH=$wine_route_dir/lib/wine:$PATH
 else
   wine_route=none
   PATH=/usr/lib/wine:$PATH
