@@ -1,7 +1,6 @@
 // Install adds the class's folder attributes, and only under a class key that
 // the setup file has already made.
 #include "folders/setup_support.h"
-#include "support/stdcall.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +24,7 @@ protected:
 
     void install()
     {
-        char command_line[] = "";
-#ifdef __i386__
-        const DWORD arguments[] = {0, 0, reinterpret_cast<DWORD>(command_line), SW_SHOWNORMAL};
-        EXPECT_EQ(call_counting_popped_bytes(reinterpret_cast<void*>(entries_.install), arguments, 4), 16u);
-#else
-        entries_.install(nullptr, nullptr, command_line, SW_SHOWNORMAL);
-#endif
+        EXPECT_EQ(call_run_dll_entry(entries_.install), 16u) << "Install unbalanced its caller's stack";
     }
 
     SetupEntries entries_;

@@ -28,6 +28,18 @@ SetupEntries load_setup_entries()
     return entries;
 }
 
+DWORD call_run_dll_entry(RunDllEntry entry)
+{
+    char command_line[] = "";
+#ifdef __i386__
+    const DWORD arguments[] = {0, 0, reinterpret_cast<DWORD>(command_line), SW_SHOWNORMAL};
+    return call_counting_popped_bytes(reinterpret_cast<void*>(entry), arguments, 4);
+#else
+    entry(nullptr, nullptr, command_line, SW_SHOWNORMAL);
+    return 16;
+#endif
+}
+
 namespace {
 
 using UnixNameFunction = char*(CDECL*)(LPCWSTR);
@@ -178,14 +190,7 @@ struct WorkerArguments {
 DWORD WINAPI uninstall_worker(void* parameter)
 {
     auto* worker = static_cast<WorkerArguments*>(parameter);
-    char command_line[] = "";
-#ifdef __i386__
-    const DWORD arguments[] = {0, 0, reinterpret_cast<DWORD>(command_line), SW_SHOWNORMAL};
-    worker->popped_bytes = call_counting_popped_bytes(reinterpret_cast<void*>(worker->uninstall), arguments, 4);
-#else
-    worker->uninstall(nullptr, nullptr, command_line, SW_SHOWNORMAL);
-    worker->popped_bytes = 16;
-#endif
+    worker->popped_bytes = call_run_dll_entry(worker->uninstall);
     return 0;
 }
 

@@ -18,6 +18,11 @@ struct SetupEntries {
 
 // Loads the folders.dll next to the test and finds its two entry points.
 SetupEntries load_setup_entries();
+// Calls a RunDLL entry point as the setup file's RunDLL step does (no window,
+// an empty command line) and returns how many bytes of arguments it took off
+// the stack: 16 for a right stdcall entry (always so on 64-bit, which has one
+// calling convention).
+DWORD call_run_dll_entry(RunDllEntry entry);
 
 extern const char kOurClass[];       // as Desktop.ini spells it
 extern const char kMissing[];        // read back for a key that is not there
