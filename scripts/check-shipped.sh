@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The files that dist/ ships are the ones the tests run: byte for byte the
 # build's own, without debug sections, their symbols beside them, and the
-# library exporting exactly its four undecorated entry points.
+# library exporting exactly its four undecorated entry points and linking
+# none of the C++ runtime's allocation or exception code.
 # Usage: scripts/check-shipped.sh BUILD_DIR DIST_DIR
 set -uo pipefail
 build=$1 dist=$2
@@ -29,5 +30,20 @@ library=$dist/${shipped[0]}
 exports=$($objdump -p "$library" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}' | tr '\n' ' ')
 [ "$exports" = "DllCanUnloadNow DllGetClassObject Install Uninstall " ] ||
   fail "$library exports '$exports', not exactly DllCanUnloadNow DllGetClassObject Install Uninstall"
+
+# The library's link map names every archive member the link pulled in. Of
+# the C++ runtime only the member that defines std::nothrow may be there
+# (it holds that object and the new-handler's getter and setter, nothing
+# else): any other means an allocation form that bypasses the process heap,
+# or the exception machinery.
+map=$build/folders/folders.map
+if [ -s "$map" ]; then
+  runtime=$(sed -n '/^Archive member included/,/^Memory Configuration/p' "$map" |
+            grep -oE 'lib(stdc\+\+|supc\+\+|gcc_eh|winpthread)\.a\([^)]*\)' | sort -u |
+            grep -vx 'libstdc++\.a(new_handler\.o)' | tr '\n' ' ')
+  [ -z "$runtime" ] || fail "$library links C++ runtime code: $runtime"
+else
+  fail "no link map $map"
+fi
 
 [ "$failures" = 0 ]

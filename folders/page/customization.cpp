@@ -9,20 +9,68 @@
 const char g_szWindowMetricsKey[] = ".Default\\Control Panel\\desktop\\WindowMetrics";
 const char g_szShellIconBppValue[] = "Shell Icon BPP";
 
-static void WriteIniInt(const char* pszKey, int nValue, const char* pszIniPath)
+// The attributes a program sets on a file or folder; the others (directory,
+// reparse point, compression...) are only reported.
+static const DWORD s_dwSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+static BOOL SetSettableAttributes(const char* pszPath, DWORD dwAttributes)
+{
+    dwAttributes &= s_dwSettableAttributes;
+    return SetFileAttributesA(pszPath, dwAttributes ? dwAttributes : FILE_ATTRIBUTE_NORMAL);
+}
+
+// Adds bits to what a file or folder has, taking nothing away.
+static BOOL AddAttributes(const char* pszPath, DWORD dwAdded)
+{
+    DWORD dwAttributes = GetFileAttributesA(pszPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
+        return FALSE;
+    return (dwAttributes & dwAdded) == dwAdded || SetSettableAttributes(pszPath, dwAttributes | dwAdded);
+}
+
+// A read-only Desktop.ini refuses every write: only that bit is cleared for
+// the writes. Answers the attributes the file had (INVALID_FILE_ATTRIBUTES
+// when there was none).
+static DWORD BeginRecordWrites(const char* pszIniPath)
+{
+    DWORD dwBefore = GetFileAttributesA(pszIniPath);
+    if (dwBefore != INVALID_FILE_ATTRIBUTES && (dwBefore & FILE_ATTRIBUTE_READONLY))
+        SetSettableAttributes(pszIniPath, dwBefore & ~FILE_ATTRIBUTE_READONLY);
+    return dwBefore;
+}
+
+// Gives the file back the attributes it had, and dwAdded, and keeps the
+// archive bit that our writes earned so that a backup sees the change.
+static void EndRecordWrites(const char* pszIniPath, DWORD dwBefore, DWORD dwAdded)
+{
+    DWORD dwNow = GetFileAttributesA(pszIniPath);
+    if (dwNow == INVALID_FILE_ATTRIBUTES)
+        return;
+    DWORD dwKept = dwBefore != INVALID_FILE_ATTRIBUTES ? dwBefore : dwNow;
+    DWORD dwWanted = (dwKept | dwAdded | (dwNow & FILE_ATTRIBUTE_ARCHIVE)) & s_dwSettableAttributes;
+    if (dwWanted != (dwNow & s_dwSettableAttributes))
+        SetSettableAttributes(pszIniPath, dwWanted);
+}
+
+static BOOL WriteIniInt(const char* pszKey, int nValue, const char* pszIniPath)
 {
     char szValue[16];
     wsprintfA(szValue, "%i", nValue);
-    WritePrivateProfileStringA(g_szSectionIcons, pszKey, szValue, pszIniPath);
+    return WritePrivateProfileStringA(g_szSectionIcons, pszKey, szValue, pszIniPath);
 }
 
-// A read-only Desktop.ini would refuse every write below while the attribute
-// step still reported nothing, leaving a folder that looks done but is not.
-static void MakeWritable(const char* pszIniPath)
+// An empty name stands for a name the record holds but that we could not
+// read whole: the record keeps its own pair.
+static BOOL WriteIcon(const char* pszFileKey, const char* pszFile, const char* pszIndexKey, int nIndex,
+                      const char* pszIniPath)
 {
-    DWORD dwAttributes = GetFileAttributesA(pszIniPath);
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(pszIniPath, dwAttributes & ~FILE_ATTRIBUTE_READONLY);
+    if (pszFile[0] == '\0')
+        return TRUE;
+    return WritePrivateProfileStringA(g_szSectionIcons, pszFileKey, pszFile, pszIniPath) &&
+           WriteIniInt(pszIndexKey, nIndex, pszIniPath);
 }
 
 static BOOL StoreAllColors(BOOL bAllColors)
@@ -38,38 +86,37 @@ static BOOL StoreAllColors(BOOL bAllColors)
     return lResult == ERROR_SUCCESS;
 }
 
-// The class identifier goes first, before the attributes make the shell
-// honour the file.
-BOOL CIconPropSheetExt::ApplyCustomization()
+// The class identifier goes first; the writes stop at the first that fails.
+BOOL CIconPropSheetExt::WriteRecord() const
 {
-    MakeWritable(m_szIniPath);
-    WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, g_szClassIdText, m_szIniPath);
-    SetFileAttributesA(m_szIniPath, FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesA(m_szFolder, FILE_ATTRIBUTE_READONLY);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, m_szFileClosed, m_szIniPath);
-    WriteIniInt(g_szKeyIndexClosed, m_nIndexClosed, m_szIniPath);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileOpened, m_szFileOpened, m_szIniPath);
-    WriteIniInt(g_szKeyIndexOpened, m_nIndexOpened, m_szIniPath);
-    WriteIniInt(g_szKeyAnimateLarge, m_nAnimateLarge, m_szIniPath);
-    return StoreAllColors(m_bAllColors);
+    return WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, g_szClassIdText, m_szIniPath) &&
+           WriteIcon(g_szKeyIconFileClosed, m_szFileClosed, g_szKeyIndexClosed, m_nIndexClosed, m_szIniPath) &&
+           WriteIcon(g_szKeyIconFileOpened, m_szFileOpened, g_szKeyIndexOpened, m_nIndexOpened, m_szIniPath) &&
+           WriteIniInt(g_szKeyAnimateLarge, m_nAnimateLarge, m_szIniPath);
 }
 
-// A read-only Desktop.ini refuses every write: only that bit is cleared for
-// the writes, and the file gets back the attributes it had. The answer is
-// whether the record is free of our class afterwards.
+// The shell honours a hidden Desktop.ini in a read-only folder; both keep
+// every attribute they had besides. Nothing is made read-only or hidden for
+// a record that could not be written, and the colour depth, a setting of
+// its own, is stored only along with a written record.
+BOOL CIconPropSheetExt::ApplyCustomization()
+{
+    DWORD dwBefore = BeginRecordWrites(m_szIniPath);
+    BOOL bWritten = WriteRecord();
+    EndRecordWrites(m_szIniPath, dwBefore, bWritten ? FILE_ATTRIBUTE_HIDDEN : 0);
+    if (!bWritten || !AddAttributes(m_szFolder, FILE_ATTRIBUTE_READONLY))
+        return FALSE;
+    StoreAllColors(m_bAllColors);
+    return TRUE;
+}
+
+// The answer is whether the record is free of everything of ours afterwards.
 BOOL RemoveCustomization(const char* pszIniPath)
 {
-    DWORD dwAttributes = GetFileAttributesA(pszIniPath);
-    BOOL bReadOnly = dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY);
-    if (bReadOnly)
-        SetFileAttributesA(pszIniPath, dwAttributes & ~FILE_ATTRIBUTE_READONLY);
+    DWORD dwBefore = BeginRecordWrites(pszIniPath);
     WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, nullptr, pszIniPath);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, nullptr, pszIniPath);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIndexClosed, nullptr, pszIniPath);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileOpened, nullptr, pszIniPath);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyIndexOpened, nullptr, pszIniPath);
-    WritePrivateProfileStringA(g_szSectionIcons, g_szKeyAnimateLarge, nullptr, pszIniPath);
-    if (bReadOnly)
-        SetFileAttributesA(pszIniPath, dwAttributes);
-    return !IsFolderCustomized(pszIniPath);
+    for (int i = 0; i < g_cIconKeys; ++i)
+        WritePrivateProfileStringA(g_szSectionIcons, g_apszIconKeys[i], nullptr, pszIniPath);
+    EndRecordWrites(pszIniPath, dwBefore, 0);
+    return !HoldsKeysOfOurs(pszIniPath);
 }

@@ -22,14 +22,14 @@ static BOOL ReadAllColors(BOOL* pbAllColors)
     return bRead;
 }
 
+// A name too long to read whole stays empty: its row shows no icon, and
+// Apply leaves the record's own value alone.
 BOOL CIconPropSheetExt::LoadFolderSettings()
 {
-    GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, m_szDefaultFileClosed,
-                             m_szFileClosed, MAX_PATH, m_szIniPath);
+    ReadIconFileName(g_szKeyIconFileClosed, m_szDefaultFileClosed, m_szFileClosed, m_szIniPath);
     m_nIndexClosed = static_cast<int>(GetPrivateProfileIntA(
         g_szSectionIcons, g_szKeyIndexClosed, m_nDefaultIndexClosed, m_szIniPath));
-    GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileOpened, m_szDefaultFileOpened,
-                             m_szFileOpened, MAX_PATH, m_szIniPath);
+    ReadIconFileName(g_szKeyIconFileOpened, m_szDefaultFileOpened, m_szFileOpened, m_szIniPath);
     m_nIndexOpened = static_cast<int>(GetPrivateProfileIntA(
         g_szSectionIcons, g_szKeyIndexOpened, m_nDefaultIndexOpened, m_szIniPath));
     m_nAnimateLarge =

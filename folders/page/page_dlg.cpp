@@ -9,6 +9,8 @@ static const char s_szProductInfo[] = "Closed and open icons for any folder";
 static const char s_szHelpFile[] = "FOLDERS.HLP";
 static const char s_szNotRemovedText[] = "The folder's Desktop.ini could not be changed; its icons stay.";
 static const char s_szNotRemovedCaption[] = "Remove customization";
+static const char s_szNotAppliedText[] = "The folder's Desktop.ini could not be written; its icons were not changed.";
+static const char s_szNotAppliedCaption[] = "Apply customization";
 
 // Control and help context pairs, ended by two zeros.
 static DWORD s_adwHelpMap[] = {
@@ -47,14 +49,24 @@ static INT_PTR OnInitDialog(HWND hPage, LPPROPSHEETPAGEA pPage)
     return TRUE;
 }
 
-// Apply writes only what is left to write after a removal, but the shell
-// hears about the folder either way.
-static INT_PTR OnApply(CIconPropSheetExt* pExt)
+static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
 {
-    if (!pExt->m_bRemoved && pExt->m_bChanged)
-        pExt->ApplyCustomization();
-    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
+    SetWindowLongPtrA(hPage, DWLP_MSGRESULT, lResult);
     return TRUE;
+}
+
+// Apply writes only what is left to write after a removal, but the shell
+// hears about the folder either way. A record that could not be written is
+// reported and the change stays pending: the sheet stays open on OK, and
+// the shell hears of no change.
+static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
+{
+    if (!pExt->m_bRemoved && pExt->m_bChanged && !pExt->ApplyCustomization()) {
+        MessageBoxA(hPage, s_szNotAppliedText, s_szNotAppliedCaption, MB_OK | MB_ICONWARNING);
+        return SetNotifyResult(hPage, PSNRET_INVALID_NOCHANGEPAGE);
+    }
+    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
+    return SetNotifyResult(hPage, PSNRET_NOERROR);
 }
 
 static INT_PTR OnIconDoubleClick(HWND hPage, CIconPropSheetExt* pExt)
@@ -71,7 +83,7 @@ static INT_PTR OnNotify(HWND hPage, CIconPropSheetExt* pExt, const NMHDR* pHeade
 {
     switch (pHeader->code) {
     case PSN_APPLY:
-        return OnApply(pExt);
+        return OnApply(hPage, pExt);
     case PSN_SETACTIVE:
         return TRUE;
     case NM_DBLCLK:

@@ -41,11 +41,12 @@ BOOL IsRecordFile(const WIN32_FIND_DATAA& fd)
     return lstrcmpiA(fd.cFileName, g_szRecordFileName) == 0;
 }
 
-// A record that names another class belongs to that class and stays whole.
+// A record that names another class belongs to that class and stays whole;
+// one with nothing of ours is not touched at all.
 void ClearRecord(const char* pszDirectory)
 {
     char szIniPath[MAX_PATH];
-    if (MakeRecordPath(pszDirectory, szIniPath) && IsFolderCustomizable(szIniPath))
+    if (MakeRecordPath(pszDirectory, szIniPath) && IsFolderCustomizable(szIniPath) && HoldsKeysOfOurs(szIniPath))
         RemoveCustomization(szIniPath);
 }
 

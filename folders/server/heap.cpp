@@ -1,23 +1,76 @@
-// The library's objects come from the process heap through the non-throwing
-// new. Defining the allocation functions here keeps the C++ runtime's
-// throwing versions, and the exception machinery they bring, out of the
-// library that every shell process maps.
+// Every allocation form of the library comes from the process heap. Defining
+// all of them here keeps the C++ runtime's versions, malloc-based and with
+// the exception machinery they bring, out of the library that every shell
+// process maps: a form left to the runtime would pair its malloc with our
+// HeapFree.
 #include <windows.h>
 
 #include <new>
 
-void* operator new(std::size_t cb, const std::nothrow_t&) noexcept
+static void* AllocateOrNull(std::size_t cb) noexcept
 {
     return HeapAlloc(GetProcessHeap(), 0, cb != 0 ? cb : 1);
 }
 
-void operator delete(void* pv) noexcept
+// The plain forms may not answer null, and we throw nothing: they fail as
+// Windows' heap does, with a structured STATUS_NO_MEMORY exception.
+static void* Allocate(std::size_t cb) noexcept
+{
+    return HeapAlloc(GetProcessHeap(), HEAP_GENERATE_EXCEPTIONS, cb != 0 ? cb : 1);
+}
+
+static void Free(void* pv) noexcept
 {
     if (pv != nullptr)
         HeapFree(GetProcessHeap(), 0, pv);
 }
 
+void* operator new(std::size_t cb)
+{
+    return Allocate(cb);
+}
+
+void* operator new[](std::size_t cb)
+{
+    return Allocate(cb);
+}
+
+void* operator new(std::size_t cb, const std::nothrow_t&) noexcept
+{
+    return AllocateOrNull(cb);
+}
+
+void* operator new[](std::size_t cb, const std::nothrow_t&) noexcept
+{
+    return AllocateOrNull(cb);
+}
+
+void operator delete(void* pv) noexcept
+{
+    Free(pv);
+}
+
+void operator delete[](void* pv) noexcept
+{
+    Free(pv);
+}
+
 void operator delete(void* pv, std::size_t) noexcept
 {
-    operator delete(pv);
+    Free(pv);
+}
+
+void operator delete[](void* pv, std::size_t) noexcept
+{
+    Free(pv);
+}
+
+void operator delete(void* pv, const std::nothrow_t&) noexcept
+{
+    Free(pv);
+}
+
+void operator delete[](void* pv, const std::nothrow_t&) noexcept
+{
+    Free(pv);
 }

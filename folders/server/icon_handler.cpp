@@ -94,14 +94,15 @@ void CFolderIconHandler::UseDefaults(const char* pszLibrary)
     m_nAnimateLarge = s_nDefaultAnimateLarge;
 }
 
+// A file name too long to read whole counts as missing.
 void CFolderIconHandler::ReadRecord(const char* pszLibrary)
 {
-    GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileClosed, pszLibrary, m_szFileClosed,
-                             MAX_PATH, m_szIniPath);
+    if (!ReadIconFileName(g_szKeyIconFileClosed, pszLibrary, m_szFileClosed, m_szIniPath))
+        lstrcpynA(m_szFileClosed, pszLibrary, MAX_PATH);
     m_nIndexClosed = GetPrivateProfileIntA(g_szSectionIcons, g_szKeyIndexClosed, s_nDefaultIndexClosed,
                                            m_szIniPath);
-    GetPrivateProfileStringA(g_szSectionIcons, g_szKeyIconFileOpened, pszLibrary, m_szFileOpened,
-                             MAX_PATH, m_szIniPath);
+    if (!ReadIconFileName(g_szKeyIconFileOpened, pszLibrary, m_szFileOpened, m_szIniPath))
+        lstrcpynA(m_szFileOpened, pszLibrary, MAX_PATH);
     m_nIndexOpened = GetPrivateProfileIntA(g_szSectionIcons, g_szKeyIndexOpened, s_nDefaultIndexOpened,
                                            m_szIniPath);
     m_nAnimateLarge = GetPrivateProfileIntA(g_szSectionIcons, g_szKeyAnimateLarge, s_nDefaultAnimateLarge,

@@ -20,9 +20,11 @@ void ModuleRelease()
     InterlockedDecrement(&g_cModuleRefs);
 }
 
+// Traces go to the debugger: a box would stop the shell's thread in front
+// of the user as often as the shell calls.
 void TraceMessage(const char* pszText, long nNumber)
 {
-    char szCaption[256];
-    wnsprintfA(szCaption, sizeof szCaption, "%s : %ld", pszText, nNumber);
-    MessageBoxA(nullptr, "Trace on!", szCaption, MB_OK);
+    char szTrace[256];
+    wnsprintfA(szTrace, sizeof szTrace, "%s : %ld\n", pszText, nNumber);
+    OutputDebugStringA(szTrace);
 }

@@ -28,6 +28,7 @@ public:
     void FillIconList(HWND hPage);
     void RefreshIconList(HWND hPage);
     BOOL ChooseIconForSelection(HWND hPage);
+    // FALSE when the record or the folder could not be written.
     BOOL ApplyCustomization();
     void UseDefaultIcons();
 
@@ -43,6 +44,7 @@ private:
     BOOL SelectSingleFolder();
     HRESULT OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
     void PutIcon(int iImage, const char* pszFile, int nIndex);
+    BOOL WriteRecord() const;
 
     LONG m_cRef;
     IDataObject* m_pDataObject;

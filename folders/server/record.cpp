@@ -16,10 +16,14 @@ const char g_szKeyIndexClosed[] = "IndexClosed";
 const char g_szKeyIconFileOpened[] = "IconFileOpened";
 const char g_szKeyIndexOpened[] = "IndexOpened";
 const char g_szKeyAnimateLarge[] = "AnimateLarge";
+const char* const g_apszIconKeys[] = {
+    g_szKeyIconFileClosed, g_szKeyIndexClosed, g_szKeyIconFileOpened, g_szKeyIndexOpened, g_szKeyAnimateLarge,
+};
+const int g_cIconKeys = sizeof g_apszIconKeys / sizeof g_apszIconKeys[0];
 
 // Read back when the key is missing; braces-free upper case, so no class
 // identifier text can ever equal it.
-static const char s_szNoClassId[] = "NOCLASSIDINRECORD";
+static const char s_szNoValue[] = "NOVALUEINRECORD";
 
 BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath)
 {
@@ -68,8 +72,30 @@ static BOOL ReadClassIds(const char* pszIniPath, char* pszValue, char* pszClassI
 {
     if (std::strlen(pszIniPath) >= MAX_PATH || !GetClassIdText(pszClassId))
         return FALSE;
-    GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoClassId, pszValue, MAX_PATH, pszIniPath);
+    GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoValue, pszValue, MAX_PATH, pszIniPath);
     return TRUE;
+}
+
+BOOL ReadIconFileName(const char* pszKey, const char* pszDefault, char* pszFile, const char* pszIniPath)
+{
+    // One character more than a name may have: a value that fills it did
+    // not fit.
+    char szValue[MAX_PATH + 1];
+    DWORD cch = GetPrivateProfileStringA(g_szSectionIcons, pszKey, pszDefault, szValue, sizeof szValue,
+                                         pszIniPath);
+    if (cch >= MAX_PATH) {
+        pszFile[0] = '\0';
+        return FALSE;
+    }
+    std::memcpy(pszFile, szValue, cch + 1);
+    return TRUE;
+}
+
+static BOOL HasIconKey(const char* pszKey, const char* pszIniPath)
+{
+    char szValue[sizeof s_szNoValue + 1];
+    GetPrivateProfileStringA(g_szSectionIcons, pszKey, s_szNoValue, szValue, sizeof szValue, pszIniPath);
+    return std::strcmp(szValue, s_szNoValue) != 0;
 }
 
 BOOL IsFolderCustomized(const char* pszIniPath)
@@ -84,5 +110,16 @@ BOOL IsFolderCustomizable(const char* pszIniPath)
     char szValue[MAX_PATH];
     char szClassId[MAX_PATH];
     return ReadClassIds(pszIniPath, szValue, szClassId) &&
-           (lstrcmpiA(szValue, szClassId) == 0 || std::strcmp(szValue, s_szNoClassId) == 0);
+           (lstrcmpiA(szValue, szClassId) == 0 || std::strcmp(szValue, s_szNoValue) == 0);
+}
+
+BOOL HoldsKeysOfOurs(const char* pszIniPath)
+{
+    if (IsFolderCustomized(pszIniPath))
+        return TRUE;
+    for (int i = 0; i < g_cIconKeys; ++i) {
+        if (HasIconKey(g_apszIconKeys[i], pszIniPath))
+            return TRUE;
+    }
+    return FALSE;
 }

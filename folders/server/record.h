@@ -14,6 +14,9 @@ extern const char g_szKeyIndexClosed[];
 extern const char g_szKeyIconFileOpened[];
 extern const char g_szKeyIndexOpened[];
 extern const char g_szKeyAnimateLarge[];
+// Every key of ours in the icon section, in the order removal deletes them.
+extern const char* const g_apszIconKeys[];
+extern const int g_cIconKeys;
 
 // Forms "<folder>\Desktop.ini" into a MAX_PATH buffer. A folder whose record
 // path would not fit is refused (FALSE, empty buffer) rather than cut short,
@@ -27,6 +30,11 @@ BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath);
 // we must never touch.
 BOOL WidePathToAnsi(const WCHAR* pwszPath, char* pszPath);
 
+// Reads an icon file name of the icon section into a MAX_PATH buffer, or
+// pszDefault when the key is missing. A value that does not fit is refused
+// (FALSE, empty buffer) rather than cut, since a cut name is another file.
+BOOL ReadIconFileName(const char* pszKey, const char* pszDefault, char* pszFile, const char* pszIniPath);
+
 // TRUE when the record at pszIniPath names our class, in any letter case.
 BOOL IsFolderCustomized(const char* pszIniPath);
 
@@ -34,3 +42,7 @@ BOOL IsFolderCustomized(const char* pszIniPath);
 // or one that names our class in any letter case. An over-long path is never
 // customizable.
 BOOL IsFolderCustomizable(const char* pszIniPath);
+
+// TRUE when the record holds anything of ours: our class, or any key of the
+// icon section.
+BOOL HoldsKeysOfOurs(const char* pszIniPath);

@@ -46,20 +46,25 @@ protected:
     SavedRegistryValue bpp;
 };
 
-TEST_F(Customization, ApplyLeavesTheFileHiddenAloneAndTheFolderReadOnlyAlone)
+// The shell needs a hidden record in a read-only folder; whatever else the
+// file or the folder had stays, a hidden folder above all.
+TEST_F(Customization, ApplyAddsHiddenAndReadOnlyTakingNothingAway)
 {
     struct Case {
         const char* name;
         bool file_exists;
         DWORD file_before, folder_before;
+        DWORD file_after;
     } cases[] = {
-        {"no-file", false, 0, FILE_ATTRIBUTE_NORMAL},
+        {"no-file", false, 0, FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN},
         {"system-folder", true, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE,
-         FILE_ATTRIBUTE_SYSTEM},
-        {"hidden-folder", true, FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
-        // A read-only record must still be written, not silently skipped.
+         FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+        {"hidden-folder", true, FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         FILE_ATTRIBUTE_HIDDEN},
+        // A read-only record is written all the same, and stays read-only.
         {"read-only-file", true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM,
-         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN,
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -73,9 +78,11 @@ TEST_F(Customization, ApplyLeavesTheFileHiddenAloneAndTheFolderReadOnlyAlone)
 
         EXPECT_EQ(page.ext->ApplyCustomization(), TRUE);
 
-        EXPECT_EQ(file_attributes(folder.record_path()), DWORD(FILE_ATTRIBUTE_HIDDEN))
+        EXPECT_EQ(file_attributes(folder.record_path()), c.file_after)
             << std::hex << GetFileAttributesA(folder.record_path().c_str());
-        EXPECT_EQ(folder_attributes(folder.path()), DWORD(FILE_ATTRIBUTE_DIRECTORY))
+        EXPECT_EQ(folder_attributes(folder.path()), (c.folder_before & ~DWORD(FILE_ATTRIBUTE_READONLY |
+                                                                             FILE_ATTRIBUTE_NORMAL)) |
+                                                        FILE_ATTRIBUTE_DIRECTORY)
             << std::hex << GetFileAttributesA(folder.path().c_str());
         EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "CLSID"), kClassText);
         EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "IconFileClosed"), "c:\\icons\\closed.ico");
@@ -180,14 +187,15 @@ TEST(RemoveCustomization, KeepsOtherKeysHeadersAndAttributes)
 {
     ScratchFolder folder("remove");
     folder.write_record(kCustomized);
-    SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
 
     EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
 
     expect_removed(folder.record_path());
     EXPECT_NE(read_file(folder.record_path()).find("[QXIcons]"), std::string::npos) << read_file(folder.record_path());
-    EXPECT_EQ(file_attributes(folder.record_path()), DWORD(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_EQ(folder_attributes(folder.path()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
 }
 

@@ -150,14 +150,17 @@ TEST_F(IconHandler, RecordValuesAreAnswered)
     expect_location(GIL_OPENICON, "C:\\icons\\open file.dll", -7, "open");
 }
 
-// A file name of the full 259 characters comes back whole.
+// A file name of the full 259 characters comes back whole; one character
+// more counts as no name at all, never as a cut one.
 TEST_F(IconHandler, LongestIconFileNameComesBackWhole)
 {
     std::string long_name = "C:\\" + std::string(MAX_PATH - 4, 'n');
     ScratchFolder folder;
-    folder.write_record(customized_record("IconFileClosed=" + long_name + "\r\nIndexClosed=1\r\n"));
+    folder.write_record(customized_record("IconFileClosed=" + long_name + "\r\nIndexClosed=1\r\n"
+                                          "IconFileOpened=" + long_name + "o\r\nIndexOpened=1\r\n"));
     load(folder.path());
     expect_location(0, long_name, 1, "longest name");
+    expect_location(GIL_OPENICON, library_path, 1, "one too long");
 }
 
 // With "AnimateLarge" on, a folder window showing the folder (by its full

@@ -32,7 +32,8 @@ BOOL WINAPI refuse_read_only_write(LPCSTR section, LPCSTR key, LPCSTR value, LPC
 {
     DWORD attributes = GetFileAttributesA(file);
     bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (g_calls.refuse_profile_writes || read_only) {
+    bool refused = g_calls.refuse_profile_writes || (section && g_calls.refused_section == section);
+    if (refused || read_only) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }

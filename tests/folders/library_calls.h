@@ -49,6 +49,8 @@ struct LibraryCalls {
     std::vector<ImageListDestroyCall> image_list_destroys;
     // Every profile write fails while set, as for a file the user may not write.
     bool refuse_profile_writes = false;
+    // Every profile write to this one section fails.
+    std::string refused_section;
     // While set, the system's code page is UTF-8, as a Windows set to use
     // UTF-8 for its 8-bit text has it.
     bool utf8_code_page = false;

@@ -200,9 +200,10 @@ TEST_F(IconPage, DefaultThenApplyCustomizesTheFolder)
     EXPECT_EQ(ini("QXIcons", "AnimateLarge"), "1");
     EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
               DWORD(FILE_ATTRIBUTE_HIDDEN));
-    EXPECT_EQ(GetFileAttributesA(folder.path().c_str()) & DWORD(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN), 0u);
+    EXPECT_EQ(GetFileAttributesA(folder.path().c_str()) & DWORD(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN),
+              DWORD(FILE_ATTRIBUTE_SYSTEM));
     // Wine keeps no read-only attribute on folders: what the library asked for.
-    EXPECT_EQ(attributes_set(folder.path()), DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(attributes_set(folder.path()), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
     EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "16");
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
 }
@@ -313,26 +314,84 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
     EXPECT_EQ(calls.notices[0].item2, nullptr);
 }
 
-// A record that still names the class afterwards (here every write is
-// refused) is not shown as removed: the page says so and keeps its state.
+// A record that still holds anything of ours afterwards (every write
+// refused, or only those to the icon section) is not shown as removed: the
+// page says so and keeps its state.
 TEST_F(IconPage, ARemovalThatCouldNotWriteIsNotShownAsDone)
 {
-    folder.write_record(customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n"));
+    for (bool only_icons : {false, true}) {
+        SCOPED_TRACE(only_icons ? "icon keys refused" : "every write refused");
+        folder.write_record(customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n"));
+        open();
+        calls.refuse_profile_writes = !only_icons;
+        calls.refused_section = only_icons ? "QXIcons" : "";
+
+        DialogAnswerer notice("Remove customization", IDOK);
+        click(kRemove);
+        ASSERT_TRUE(notice.wait(5000));
+
+        EXPECT_NE(notice.text(), "");
+        EXPECT_TRUE(sheet->cancel_enabled());
+        EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
+        calls.refuse_profile_writes = false;
+        calls.refused_section.clear();
+        sheet->press(PSBTN_OK);
+        EXPECT_EQ(customized(), !only_icons);
+        EXPECT_EQ(ini("QXIcons", "IndexClosed"), "0");
+        sheet.reset();
+        offered.reset();
+    }
+}
+
+// A record that cannot be written is reported; nothing claims a change, the
+// file keeps its attributes, OK leaves the sheet open and Cancel stays.
+TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
+{
+    folder.write_record("[Other]\r\nKey=Value\r\n");
+    SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_SYSTEM);
     open();
+    command(kDefault);
     calls.refuse_profile_writes = true;
+    calls.notices.clear();
 
-    DialogAnswerer notice("Remove customization", IDOK);
-    click(kRemove);
-    ASSERT_TRUE(notice.wait(5000));
+    for (int button : {PSBTN_APPLYNOW, PSBTN_OK}) {
+        SCOPED_TRACE(button);
+        DialogAnswerer notice("Apply customization", IDOK);
+        sheet->press(button);
+        ASSERT_TRUE(notice.wait(5000));
+        EXPECT_NE(notice.text(), "");
+        EXPECT_TRUE(IsWindow(sheet->window()));
+        EXPECT_TRUE(sheet->apply_enabled());
+        EXPECT_TRUE(sheet->cancel_enabled());
+    }
+    EXPECT_TRUE(calls.notices.empty());
+    EXPECT_FALSE(customized());
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
+              DWORD(FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(attributes_set(folder.path()), INVALID_FILE_ATTRIBUTES);
 
-    EXPECT_NE(notice.text(), "");
-    EXPECT_TRUE(customized());
-    EXPECT_TRUE(sheet->cancel_enabled());
-    EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
     calls.refuse_profile_writes = false;
     sheet->press(PSBTN_OK);
     EXPECT_TRUE(customized());
-    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "0");
+    EXPECT_EQ(calls.notices.size(), 1u);
+}
+
+// A file name longer than a path can be is not read cut short (a cut name
+// is some other file): Apply leaves the record's value alone.
+TEST_F(IconPage, AFileNameTooLongToReadIsNeverWrittenBack)
+{
+    std::string long_name = "c:\\" + std::string(MAX_PATH, 'n') + ".ico";
+    folder.write_record(customized_record("IconFileClosed=" + long_name + "\r\nIndexClosed=4\r\n"
+                                          "IconFileOpened=" + dll + "\r\nIndexOpened=1\r\n"));
+    open();
+
+    click(kAnimate);
+    sheet->press(PSBTN_OK);
+
+    std::string text = read_file(folder.record_path());
+    EXPECT_NE(text.find("IconFileClosed=" + long_name + "\r\n"), std::string::npos) << text;
+    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "4");
+    EXPECT_EQ(ini("QXIcons", "AnimateLarge"), "0");
 }
 
 // F1 and the context menu on the removal square and on its label.

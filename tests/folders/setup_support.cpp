@@ -295,5 +295,6 @@ UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), v
     CloseHandle(thread);
     run.notices = library_calls().notices;
     run.redraws = library_calls().redraws;
+    run.attribute_sets = library_calls().attribute_sets;
     return run;
 }

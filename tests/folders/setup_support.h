@@ -59,6 +59,7 @@ struct UninstallRun {
     bool box_has_ok = false;
     std::vector<NoticeCall> notices;
     std::vector<RedrawCall> redraws;
+    std::vector<AttributeCall> attribute_sets;
 };
 
 // Calls Uninstall on a worker thread, answers its message box with OK (after

@@ -131,6 +131,7 @@ struct RecordCase {
     const char* file_name;
     std::string text;
     After after;
+    DWORD attributes = FILE_ATTRIBUTE_HIDDEN;
 };
 
 std::string record_without_class()
@@ -165,6 +166,11 @@ std::vector<RecordCase> record_cases()
         {"floppy", "e:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"CD-ROM", "f:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"network drive", "g:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
+        {"read-only and ours", "d:\\locked", "Desktop.ini", our_record_text(), After::Cleaned,
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+        {"read-only, nothing of ours", "d:\\theirs", "Desktop.ini",
+         "[.ShellClassInfo]\r\nInfoTip=theirs\r\n", After::Untouched,
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
     };
 }
 
@@ -175,14 +181,28 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
     ASSERT_EQ(GetDriveTypeA("f:\\"), static_cast<UINT>(DRIVE_CDROM));
     ASSERT_EQ(GetDriveTypeA("g:\\"), static_cast<UINT>(DRIVE_REMOTE));
     std::vector<RecordCase> cases = record_cases();
-    for (const RecordCase& c : cases)
+    for (const RecordCase& c : cases) {
         write_record(c.folder, c.text, c.file_name);
+        SetFileAttributesA(record_of(c.folder, c.file_name).c_str(), c.attributes);
+    }
 
-    ASSERT_TRUE(uninstall().finished);
+    UninstallRun run = uninstall();
+    ASSERT_TRUE(run.finished);
 
     for (const RecordCase& c : cases) {
         SCOPED_TRACE(c.what);
         std::string ini = record_of(c.folder, c.file_name);
+        // Only a read-only record we change is opened for the change; it
+        // gets back its attributes and the archive bit the change earned
+        // (Wine reports that bit on every file: what the library asked for).
+        DWORD last_set = INVALID_FILE_ATTRIBUTES;
+        for (const AttributeCall& call : run.attribute_sets)
+            if (lstrcmpiA(call.path.c_str(), ini.c_str()) == 0)
+                last_set = call.attributes;
+        bool reopened = c.after != After::Untouched && (c.attributes & FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(last_set, reopened ? c.attributes | FILE_ATTRIBUTE_ARCHIVE : INVALID_FILE_ATTRIBUTES)
+            << std::hex << last_set;
+        EXPECT_EQ(GetFileAttributesA(ini.c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE), c.attributes);
         switch (c.after) {
         case After::Cleaned:
             expect_cleaned(c.folder, c.file_name);
