@@ -1,5 +1,6 @@
 #include "page/customization.h"
 
+#include "page/standard_icon.h"
 #include "page/window_metrics.h"
 #include "server/prop_sheet_ext.h"
 #include "server/record.h"
@@ -87,9 +88,11 @@ static BOOL StoreAllColors(BOOL bAllColors)
 }
 
 // The class identifier goes first; the writes stop at the first that fails.
+// The standard icon changes before the closed icon that tells it ours.
 BOOL CIconPropSheetExt::WriteRecord() const
 {
     return WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, g_szClassIdText, m_szIniPath) &&
+           (m_szFileClosed[0] == '\0' || SetStandardIcon(m_szIniPath, m_szFileClosed, m_nIndexClosed)) &&
            WriteIcon(g_szKeyIconFileClosed, m_szFileClosed, g_szKeyIndexClosed, m_nIndexClosed, m_szIniPath) &&
            WriteIcon(g_szKeyIconFileOpened, m_szFileOpened, g_szKeyIndexOpened, m_nIndexOpened, m_szIniPath) &&
            WriteIniInt(g_szKeyAnimateLarge, m_nAnimateLarge, m_szIniPath);
@@ -115,8 +118,9 @@ BOOL RemoveCustomization(const char* pszIniPath)
 {
     DWORD dwBefore = BeginRecordWrites(pszIniPath);
     WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, nullptr, pszIniPath);
+    BOOL bStandardIconBack = RestoreStandardIcon(pszIniPath);
     for (int i = 0; i < g_cIconKeys; ++i)
         WritePrivateProfileStringA(g_szSectionIcons, g_apszIconKeys[i], nullptr, pszIniPath);
     EndRecordWrites(pszIniPath, dwBefore, 0);
-    return !HoldsKeysOfOurs(pszIniPath);
+    return bStandardIconBack && !HoldsKeysOfOurs(pszIniPath);
 }

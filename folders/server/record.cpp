@@ -16,8 +16,11 @@ const char g_szKeyIndexClosed[] = "IndexClosed";
 const char g_szKeyIconFileOpened[] = "IconFileOpened";
 const char g_szKeyIndexOpened[] = "IndexOpened";
 const char g_szKeyAnimateLarge[] = "AnimateLarge";
+const char g_szKeyIconResource[] = "IconResource";
+const char g_szKeyPreviousIconResource[] = "PreviousIconResource";
 const char* const g_apszIconKeys[] = {
-    g_szKeyIconFileClosed, g_szKeyIndexClosed, g_szKeyIconFileOpened, g_szKeyIndexOpened, g_szKeyAnimateLarge,
+    g_szKeyIconFileClosed, g_szKeyIndexClosed,  g_szKeyIconFileOpened,
+    g_szKeyIndexOpened,    g_szKeyAnimateLarge, g_szKeyPreviousIconResource,
 };
 const int g_cIconKeys = sizeof g_apszIconKeys / sizeof g_apszIconKeys[0];
 

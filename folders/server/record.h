@@ -14,7 +14,9 @@ extern const char g_szKeyIndexClosed[];
 extern const char g_szKeyIconFileOpened[];
 extern const char g_szKeyIndexOpened[];
 extern const char g_szKeyAnimateLarge[];
-// Every key of ours in the icon section, in the order removal deletes them.
+extern const char g_szKeyIconResource[];          // the folder's standard icon, "file,index"
+extern const char g_szKeyPreviousIconResource[];  // another's standard icon, kept aside
+// Every key of our own section, in the order removal deletes them.
 extern const char* const g_apszIconKeys[];
 extern const int g_cIconKeys;
 

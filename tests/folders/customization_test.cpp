@@ -220,6 +220,48 @@ TEST(RemoveCustomization, WithoutAFileCreatesNone)
     EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The closed icon is also the folder's standard icon, for every reader of
+// Desktop.ini without the library. Another's value is kept aside and comes
+// back; one that another program wrote over ours stays.
+TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
+{
+    struct Case {
+        const char* name;
+        const char* before;           // the record's text before Apply
+        const char* changed_after;    // another program's value, written after Apply
+        const char* after_removal;    // IconResource afterwards
+    } cases[] = {
+        {"plain folder", "", nullptr, "<missing>"},
+        {"another's icon", "[.ShellClassInfo]\r\nIconResource=C:\\x.ico,0\r\nInfoTip=tip\r\n", nullptr,
+         "C:\\x.ico,0"},
+        {"changed after Apply", "", "C:\\later.dll,-3", "C:\\later.dll,-3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder("standard");
+        if (*c.before)
+            folder.write_record(c.before);
+        Page page(folder);
+        page.ext->m_nIndexClosed = -5;
+
+        ASSERT_EQ(page.ext->ApplyCustomization(), TRUE);
+        EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "IconResource"), "c:\\icons\\closed.ico,-5");
+        // Applying again keeps aside what was there before the first time.
+        ASSERT_EQ(page.ext->ApplyCustomization(), TRUE);
+        if (c.changed_after)
+            WritePrivateProfileStringA(".ShellClassInfo", "IconResource", c.changed_after,
+                                       folder.record_path().c_str());
+
+        EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
+
+        EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "IconResource"), c.after_removal);
+        EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "PreviousIconResource"), "<missing>");
+        if (*c.before) {
+            EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "InfoTip"), "tip");
+        }
+    }
+}
+
 // The shell writes Desktop.ini in UTF-16; our 8-bit writes must neither
 // garble it nor lose what the shell keeps there.
 TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
@@ -233,7 +275,8 @@ TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
 
     std::string applied = ascii_from_utf16_file(read_file(folder.record_path()));
     EXPECT_NE(applied.find("CLSID={5E676C24-194A-11d1-9FCB-4854E821E610}"), std::string::npos) << applied;
-    EXPECT_NE(applied.find("IconResource=c:\\other.dll,4"), std::string::npos) << applied;
+    EXPECT_NE(applied.find("\nIconResource=c:\\icons\\closed.ico,0"), std::string::npos) << applied;
+    EXPECT_NE(applied.find("PreviousIconResource=c:\\other.dll,4"), std::string::npos) << applied;
     EXPECT_NE(applied.find("IndexOpened=-12"), std::string::npos) << applied;
     EXPECT_NE(applied.find("[ViewState]\r\nMode=4"), std::string::npos) << applied;
 
@@ -243,7 +286,8 @@ TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
     EXPECT_EQ(removed.find("CLSID"), std::string::npos) << removed;
     EXPECT_EQ(removed.find("IconFile"), std::string::npos) << removed;
     EXPECT_NE(removed.find("[QXIcons]"), std::string::npos) << removed;
-    EXPECT_NE(removed.find("IconResource=c:\\other.dll,4"), std::string::npos) << removed;
+    EXPECT_NE(removed.find("\nIconResource=c:\\other.dll,4"), std::string::npos) << removed;
+    EXPECT_EQ(removed.find("Previous"), std::string::npos) << removed;
     EXPECT_NE(removed.find("[ViewState]\r\nMode=4"), std::string::npos) << removed;
 }
 

@@ -149,6 +149,15 @@ std::string record_of_class(const char* class_text)
     return text;
 }
 
+// Ours, with the closed icon as the folder's standard icon and another's
+// standard icon kept aside.
+std::string record_with_standard_icon()
+{
+    std::string text = our_record_text();
+    text.insert(text.find("[QXIcons]"), "IconResource=c:\\windows\\system32\\shell32.dll,3\r\n");
+    return text + "PreviousIconResource=C:\\x.ico,0\r\n";
+}
+
 std::vector<RecordCase> record_cases()
 {
     return {
@@ -166,6 +175,7 @@ std::vector<RecordCase> record_cases()
         {"floppy", "e:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"CD-ROM", "f:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"network drive", "g:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
+        {"standard icon kept aside", "d:\\standard", "Desktop.ini", record_with_standard_icon(), After::Cleaned},
         {"read-only and ours", "d:\\locked", "Desktop.ini", our_record_text(), After::Cleaned,
          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
         {"read-only, nothing of ours", "d:\\theirs", "Desktop.ini",
@@ -206,6 +216,8 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
         switch (c.after) {
         case After::Cleaned:
             expect_cleaned(c.folder, c.file_name);
+            EXPECT_EQ(read_key(ini, ".ShellClassInfo", "IconResource"),
+                      c.text.find("Previous") != std::string::npos ? "C:\\x.ico,0" : kMissing);
             break;
         case After::IconKeysGone:
             for (const char* key : kIconKeys)

@@ -1,0 +1,16 @@
+#pragma once
+// The folder's standard icon key beside our record: "IconResource" in
+// ".ShellClassInfo" names the closed icon too, for every reader of Desktop.ini
+// that does not run the library. A value of another program's, or of the
+// user's own choosing, is kept aside in our section and comes back with the
+// removal; a value that no longer is what we wrote is never taken away.
+#include <windows.h>
+
+// Makes FILE,INDEX the folder's standard icon, keeping another's value aside
+// first. Call before the record's closed icon changes: what we wrote is told
+// by it. FALSE when a write failed or the value there is too long to keep.
+BOOL SetStandardIcon(const char* pszIniPath, const char* pszFile, int nIndex);
+
+// Takes our standard icon away, putting back the one kept aside. Call before
+// the record's closed icon goes. FALSE when a write failed.
+BOOL RestoreStandardIcon(const char* pszIniPath);
