@@ -1,5 +1,5 @@
 // Speed of the uninstall scan, in directories per second, beside a bare
-// FindFirstFileA walk of the same generated tree in the same run: the ratio
+// FindFirstFileW walk of the same generated tree in the same run: the ratio
 // is what the scan's own work (name checks, path forming, the record tests
 // and removals) costs on top of listing the disk.
 #include "page/tree_scan.h"
@@ -48,21 +48,21 @@ void make_tree(const std::string& folder, int depth, bool create)
 }
 
 // The same walk as the scan, with nothing done on the way.
-int bare_walk(const char* pszDirectory)
+int bare_walk(const WCHAR* pszDirectory)
 {
-    char szPath[MAX_PATH];
-    wsprintfA(szPath, "%s\\*.*", pszDirectory);
-    WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA(szPath, &fd);
+    WCHAR szPath[MAX_PATH];
+    wsprintfW(szPath, L"%s\\*.*", pszDirectory);
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW(szPath, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return 0;
     int nDirectories = 1;
     do {
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && fd.cFileName[0] != '.') {
-            wsprintfA(szPath, "%s\\%s", pszDirectory, fd.cFileName);
+            wsprintfW(szPath, L"%s\\%s", pszDirectory, fd.cFileName);
             nDirectories += bare_walk(szPath);
         }
-    } while (FindNextFileA(hFind, &fd));
+    } while (FindNextFileW(hFind, &fd));
     FindClose(hFind);
     return nDirectories;
 }
@@ -89,22 +89,24 @@ int main()
     std::printf("tree: %d directories, %d records (%s in %.1f s)\n", g_nDirectories, g_nDirectories / kRecordEvery,
                 create ? "made" : "records rewritten", seconds_since(start));
 
-    int nWalked = bare_walk(root.c_str());
+    WCHAR szRoot[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, root.c_str(), -1, szRoot, MAX_PATH);
+    int nWalked = bare_walk(szRoot);
     double bestBare = 1e9, bestScan = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         QueryPerformanceCounter(&start);
-        bare_walk(root.c_str());
+        bare_walk(szRoot);
         double bare = seconds_since(start);
         bestBare = bare < bestBare ? bare : bestBare;
 
         g_nDirectories = 0;
         make_tree(root, kDepth, false);
         QueryPerformanceCounter(&start);
-        ClearCustomizationsInTree(root.c_str());
+        ClearCustomizationsInTree(szRoot);
         double scan = seconds_since(start);
         bestScan = scan < bestScan ? scan : bestScan;
     }
-    std::printf("bare FindFirstFileA walk: %.0f directories/s\n", nWalked / bestBare);
+    std::printf("bare FindFirstFileW walk: %.0f directories/s\n", nWalked / bestBare);
     std::printf("uninstall scan:           %.0f directories/s\n", nWalked / bestScan);
     std::printf("scan time / walk time:    %.2f (best of %d rounds each)\n", bestScan / bestBare, kRounds);
     return 0;

@@ -1,5 +1,6 @@
 #include "page/customization.h"
 
+#include "page/record_encoding.h"
 #include "page/standard_icon.h"
 #include "page/window_metrics.h"
 #include "server/prop_sheet_ext.h"
@@ -17,16 +18,16 @@ static const DWORD s_dwSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRI
                                             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-static BOOL SetSettableAttributes(const char* pszPath, DWORD dwAttributes)
+static BOOL SetSettableAttributes(const WCHAR* pszPath, DWORD dwAttributes)
 {
     dwAttributes &= s_dwSettableAttributes;
-    return SetFileAttributesA(pszPath, dwAttributes ? dwAttributes : FILE_ATTRIBUTE_NORMAL);
+    return SetFileAttributesW(pszPath, dwAttributes ? dwAttributes : FILE_ATTRIBUTE_NORMAL);
 }
 
 // Adds bits to what a file or folder has, taking nothing away.
-static BOOL AddAttributes(const char* pszPath, DWORD dwAdded)
+static BOOL AddAttributes(const WCHAR* pszPath, DWORD dwAdded)
 {
-    DWORD dwAttributes = GetFileAttributesA(pszPath);
+    DWORD dwAttributes = GetFileAttributesW(pszPath);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES)
         return FALSE;
     return (dwAttributes & dwAdded) == dwAdded || SetSettableAttributes(pszPath, dwAttributes | dwAdded);
@@ -35,9 +36,9 @@ static BOOL AddAttributes(const char* pszPath, DWORD dwAdded)
 // A read-only Desktop.ini refuses every write: only that bit is cleared for
 // the writes. Answers the attributes the file had (INVALID_FILE_ATTRIBUTES
 // when there was none).
-static DWORD BeginRecordWrites(const char* pszIniPath)
+static DWORD BeginRecordWrites(const WCHAR* pszIniPath)
 {
-    DWORD dwBefore = GetFileAttributesA(pszIniPath);
+    DWORD dwBefore = GetFileAttributesW(pszIniPath);
     if (dwBefore != INVALID_FILE_ATTRIBUTES && (dwBefore & FILE_ATTRIBUTE_READONLY))
         SetSettableAttributes(pszIniPath, dwBefore & ~FILE_ATTRIBUTE_READONLY);
     return dwBefore;
@@ -45,9 +46,9 @@ static DWORD BeginRecordWrites(const char* pszIniPath)
 
 // Gives the file back the attributes it had, and dwAdded, and keeps the
 // archive bit that our writes earned so that a backup sees the change.
-static void EndRecordWrites(const char* pszIniPath, DWORD dwBefore, DWORD dwAdded)
+static void EndRecordWrites(const WCHAR* pszIniPath, DWORD dwBefore, DWORD dwAdded)
 {
-    DWORD dwNow = GetFileAttributesA(pszIniPath);
+    DWORD dwNow = GetFileAttributesW(pszIniPath);
     if (dwNow == INVALID_FILE_ATTRIBUTES)
         return;
     DWORD dwKept = dwBefore != INVALID_FILE_ATTRIBUTES ? dwBefore : dwNow;
@@ -56,21 +57,21 @@ static void EndRecordWrites(const char* pszIniPath, DWORD dwBefore, DWORD dwAdde
         SetSettableAttributes(pszIniPath, dwWanted);
 }
 
-static BOOL WriteIniInt(const char* pszKey, int nValue, const char* pszIniPath)
+static BOOL WriteIniInt(const WCHAR* pszKey, int nValue, const WCHAR* pszIniPath)
 {
-    char szValue[16];
-    wsprintfA(szValue, "%i", nValue);
-    return WritePrivateProfileStringA(g_szSectionIcons, pszKey, szValue, pszIniPath);
+    WCHAR szValue[16];
+    wsprintfW(szValue, L"%i", nValue);
+    return WritePrivateProfileStringW(g_szSectionIcons, pszKey, szValue, pszIniPath);
 }
 
 // An empty name stands for a name the record holds but that we could not
 // read whole: the record keeps its own pair.
-static BOOL WriteIcon(const char* pszFileKey, const char* pszFile, const char* pszIndexKey, int nIndex,
-                      const char* pszIniPath)
+static BOOL WriteIcon(const WCHAR* pszFileKey, const WCHAR* pszFile, const WCHAR* pszIndexKey, int nIndex,
+                      const WCHAR* pszIniPath)
 {
-    if (pszFile[0] == '\0')
+    if (pszFile[0] == L'\0')
         return TRUE;
-    return WritePrivateProfileStringA(g_szSectionIcons, pszFileKey, pszFile, pszIniPath) &&
+    return WritePrivateProfileStringW(g_szSectionIcons, pszFileKey, pszFile, pszIniPath) &&
            WriteIniInt(pszIndexKey, nIndex, pszIniPath);
 }
 
@@ -91,8 +92,8 @@ static BOOL StoreAllColors(BOOL bAllColors)
 // The standard icon changes before the closed icon that tells it ours.
 BOOL CIconPropSheetExt::WriteRecord() const
 {
-    return WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, g_szClassIdText, m_szIniPath) &&
-           (m_szFileClosed[0] == '\0' || SetStandardIcon(m_szIniPath, m_szFileClosed, m_nIndexClosed)) &&
+    return WritePrivateProfileStringW(g_szSectionShell, g_szKeyClassId, g_szClassIdText, m_szIniPath) &&
+           (m_szFileClosed[0] == L'\0' || SetStandardIcon(m_szIniPath, m_szFileClosed, m_nIndexClosed)) &&
            WriteIcon(g_szKeyIconFileClosed, m_szFileClosed, g_szKeyIndexClosed, m_nIndexClosed, m_szIniPath) &&
            WriteIcon(g_szKeyIconFileOpened, m_szFileOpened, g_szKeyIndexOpened, m_nIndexOpened, m_szIniPath) &&
            WriteIniInt(g_szKeyAnimateLarge, m_nAnimateLarge, m_szIniPath);
@@ -105,7 +106,8 @@ BOOL CIconPropSheetExt::WriteRecord() const
 BOOL CIconPropSheetExt::ApplyCustomization()
 {
     DWORD dwBefore = BeginRecordWrites(m_szIniPath);
-    BOOL bWritten = WriteRecord();
+    const WCHAR* apszValues[] = {m_szFileClosed, m_szFileOpened};
+    BOOL bWritten = PrepareRecordEncoding(m_szIniPath, apszValues, 2) && WriteRecord();
     EndRecordWrites(m_szIniPath, dwBefore, bWritten ? FILE_ATTRIBUTE_HIDDEN : 0);
     if (!bWritten || !AddAttributes(m_szFolder, FILE_ATTRIBUTE_READONLY))
         return FALSE;
@@ -114,13 +116,13 @@ BOOL CIconPropSheetExt::ApplyCustomization()
 }
 
 // The answer is whether the record is free of everything of ours afterwards.
-BOOL RemoveCustomization(const char* pszIniPath)
+BOOL RemoveCustomization(const WCHAR* pszIniPath)
 {
     DWORD dwBefore = BeginRecordWrites(pszIniPath);
-    WritePrivateProfileStringA(g_szSectionShell, g_szKeyClassId, nullptr, pszIniPath);
+    WritePrivateProfileStringW(g_szSectionShell, g_szKeyClassId, nullptr, pszIniPath);
     BOOL bStandardIconBack = RestoreStandardIcon(pszIniPath);
     for (int i = 0; i < g_cIconKeys; ++i)
-        WritePrivateProfileStringA(g_szSectionIcons, g_apszIconKeys[i], nullptr, pszIniPath);
+        WritePrivateProfileStringW(g_szSectionIcons, g_apszIconKeys[i], nullptr, pszIniPath);
     EndRecordWrites(pszIniPath, dwBefore, 0);
     return bStandardIconBack && !HoldsKeysOfOurs(pszIniPath);
 }

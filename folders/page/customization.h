@@ -6,4 +6,4 @@
 
 // FALSE when the record still holds a key of ours afterwards (it could not
 // be written).
-BOOL RemoveCustomization(const char* pszIniPath);
+BOOL RemoveCustomization(const WCHAR* pszIniPath);

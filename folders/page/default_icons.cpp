@@ -16,24 +16,30 @@ static const DWORD s_cbShellIconValue = 292;
 
 // Without a replacement in "Shell Icons" the shell draws its own folder
 // icons, so those are what the page shows and writes by default.
-static void SetShellFolderIcons(char* pszFileClosed, int* pnIndexClosed, char* pszFileOpened,
+static void SetShellFolderIcons(WCHAR* pszFileClosed, int* pnIndexClosed, WCHAR* pszFileOpened,
                                 int* pnIndexOpened)
 {
-    char szSystem[MAX_PATH];
-    UINT cch = GetSystemDirectoryA(szSystem, MAX_PATH);
+    WCHAR szSystem[MAX_PATH];
+    UINT cch = GetSystemDirectoryW(szSystem, MAX_PATH);
     if (cch == 0 || cch >= MAX_PATH)
-        szSystem[0] = '\0';
-    wnsprintfA(pszFileClosed, MAX_PATH, "%s\\shell32.dll", szSystem);
-    wnsprintfA(pszFileOpened, MAX_PATH, "%s\\shell32.dll", szSystem);
+        szSystem[0] = L'\0';
+    wnsprintfW(pszFileClosed, MAX_PATH, L"%s\\shell32.dll", szSystem);
+    wnsprintfW(pszFileOpened, MAX_PATH, L"%s\\shell32.dll", szSystem);
     *pnIndexClosed = s_nShellClosedFolderIndex;
     *pnIndexOpened = s_nShellOpenFolderIndex;
 }
 
-static BOOL ReadShellIcon(HKEY hKey, const char* pszValue, char* pszFile, int* pnIndex)
+// The value is read as 8-bit text, as the shell's own settings are.
+static BOOL ReadShellIcon(HKEY hKey, const char* pszValue, WCHAR* pszFile, int* pnIndex)
 {
     char szText[s_cbShellIconValue];
-    return QueryValueText(hKey, pszValue, szText, sizeof szText) &&
-           ParseIconLocation(szText, pszFile, pnIndex);
+    char szFile[MAX_PATH];
+    int nIndex = 0;
+    if (!QueryValueText(hKey, pszValue, szText, sizeof szText) || !ParseIconLocation(szText, szFile, &nIndex) ||
+        !MultiByteToWideChar(CP_ACP, 0, szFile, -1, pszFile, MAX_PATH))
+        return FALSE;
+    *pnIndex = nIndex;
+    return TRUE;
 }
 
 BOOL CIconPropSheetExt::LoadDefaultFolderIcons()

@@ -27,20 +27,20 @@ static BOOL ReadAllColors(BOOL* pbAllColors)
 BOOL CIconPropSheetExt::LoadFolderSettings()
 {
     ReadIconFileName(g_szKeyIconFileClosed, m_szDefaultFileClosed, m_szFileClosed, m_szIniPath);
-    m_nIndexClosed = static_cast<int>(GetPrivateProfileIntA(
+    m_nIndexClosed = static_cast<int>(GetPrivateProfileIntW(
         g_szSectionIcons, g_szKeyIndexClosed, m_nDefaultIndexClosed, m_szIniPath));
     ReadIconFileName(g_szKeyIconFileOpened, m_szDefaultFileOpened, m_szFileOpened, m_szIniPath);
-    m_nIndexOpened = static_cast<int>(GetPrivateProfileIntA(
+    m_nIndexOpened = static_cast<int>(GetPrivateProfileIntW(
         g_szSectionIcons, g_szKeyIndexOpened, m_nDefaultIndexOpened, m_szIniPath));
     m_nAnimateLarge =
-        static_cast<int>(GetPrivateProfileIntA(g_szSectionIcons, g_szKeyAnimateLarge, 1, m_szIniPath));
+        static_cast<int>(GetPrivateProfileIntW(g_szSectionIcons, g_szKeyAnimateLarge, 1, m_szIniPath));
     return ReadAllColors(&m_bAllColors);
 }
 
 void CIconPropSheetExt::UseDefaultIcons()
 {
-    lstrcpyA(m_szFileClosed, m_szDefaultFileClosed);
+    lstrcpyW(m_szFileClosed, m_szDefaultFileClosed);
     m_nIndexClosed = m_nDefaultIndexClosed;
-    lstrcpyA(m_szFileOpened, m_szDefaultFileOpened);
+    lstrcpyW(m_szFileOpened, m_szDefaultFileOpened);
     m_nIndexOpened = m_nDefaultIndexOpened;
 }

@@ -9,16 +9,16 @@
 static const int s_iClosedRow = 0;
 static const int s_iOpenRow = 1;
 
-// ExtractIconA answers 1 for a file that holds no icons at all.
-static HICON ExtractOneIcon(const char* pszFile, int nIndex)
+// ExtractIconW answers 1 for a file that holds no icons at all.
+static HICON ExtractOneIcon(const WCHAR* pszFile, int nIndex)
 {
-    HICON hIcon = ExtractIconA(g_hInstance, pszFile, static_cast<UINT>(nIndex));
+    HICON hIcon = ExtractIconW(g_hInstance, pszFile, static_cast<UINT>(nIndex));
     return reinterpret_cast<UINT_PTR>(hIcon) > 1 ? hIcon : nullptr;
 }
 
 // An icon that cannot be extracted leaves the image as it was; the image
 // list keeps its own copy, so ours is destroyed at once.
-void CIconPropSheetExt::PutIcon(int iImage, const char* pszFile, int nIndex)
+void CIconPropSheetExt::PutIcon(int iImage, const WCHAR* pszFile, int nIndex)
 {
     HICON hIcon = ExtractOneIcon(pszFile, nIndex);
     if (!hIcon)

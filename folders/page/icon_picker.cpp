@@ -1,7 +1,6 @@
 #include "page/icon_picker.h"
 
 #include "server/module.h"
-#include "server/record.h"
 
 typedef int(WINAPI* PickIconDlgProc)(HWND hOwner, WCHAR* pwszFile, UINT cchFile, int* pnIndex);
 
@@ -16,22 +15,16 @@ static PickIconDlgProc FindPickIconDlg()
         GetProcAddress(hShell32, MAKEINTRESOURCEA(s_nPickIconDlgOrdinal))));
 }
 
-void PickIcon(HWND hOwner, char* pszFile, int* pnIndex)
+void PickIcon(HWND hOwner, WCHAR* pszFile, int* pnIndex)
 {
     PickIconDlgProc pfnPickIconDlg = FindPickIconDlg();
     if (!pfnPickIconDlg)
         return;
-    WCHAR wszFile[MAX_PATH];
-    if (!MultiByteToWideChar(CP_ACP, 0, pszFile, -1, wszFile, MAX_PATH))
-        wszFile[0] = L'\0';
+    WCHAR szFile[MAX_PATH];
+    lstrcpynW(szFile, pszFile, MAX_PATH);
     int nIndex = *pnIndex;
-    if (!pfnPickIconDlg(hOwner, wszFile, MAX_PATH, &nIndex))
+    if (!pfnPickIconDlg(hOwner, szFile, MAX_PATH, &nIndex))
         return;
-    // A character that the code page cannot hold would come back as '?' or
-    // a look-alike, naming another file.
-    char szChosen[MAX_PATH];
-    if (!WidePathToAnsi(wszFile, szChosen))
-        return;
-    lstrcpyA(pszFile, szChosen);
+    lstrcpyW(pszFile, szFile);
     *pnIndex = nIndex;
 }

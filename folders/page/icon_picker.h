@@ -2,6 +2,6 @@
 // The shell's icon picker, which takes wide text on every NT-based Windows.
 #include <windows.h>
 
-// Shows the picker on the 8-bit file and index. They change only when the
-// user confirms a choice that the system code page can spell exactly.
-void PickIcon(HWND hOwner, char* pszFile, int* pnIndex);
+// Shows the picker on the file (a MAX_PATH buffer) and index. They change
+// only when the user confirms a choice.
+void PickIcon(HWND hOwner, WCHAR* pszFile, int* pnIndex);

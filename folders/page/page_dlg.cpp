@@ -65,7 +65,7 @@ static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
         MessageBoxA(hPage, s_szNotAppliedText, s_szNotAppliedCaption, MB_OK | MB_ICONWARNING);
         return SetNotifyResult(hPage, PSNRET_INVALID_NOCHANGEPAGE);
     }
-    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
+    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
     return SetNotifyResult(hPage, PSNRET_NOERROR);
 }
 

@@ -5,7 +5,7 @@
 
 #include <shlobj.h>
 
-#include <cstring>
+#include <shlwapi.h>
 
 namespace {
 
@@ -20,24 +20,24 @@ const char c_szUninstallCaption[] = "Uninstall";
 // 26 roots of four characters each and the closing empty string fit easily.
 const DWORD c_cchDriveList = 260;
 
-void ClearFixedDrive(const char* pszRoot)
+void ClearFixedDrive(const WCHAR* pszRoot)
 {
-    char szDrive[MAX_PATH];
-    lstrcpynA(szDrive, pszRoot, sizeof szDrive);
-    char* pszBackslash = std::strchr(szDrive, '\\');
+    WCHAR szDrive[MAX_PATH];
+    lstrcpynW(szDrive, pszRoot, MAX_PATH);
+    WCHAR* pszBackslash = StrChrW(szDrive, L'\\');
     if (pszBackslash)
-        *pszBackslash = '\0';
+        *pszBackslash = L'\0';
     ClearCustomizationsInTree(szDrive);
 }
 
 void ClearFixedDrives()
 {
-    char szDrives[c_cchDriveList] = {};
-    DWORD cch = GetLogicalDriveStringsA(c_cchDriveList, szDrives);
+    WCHAR szDrives[c_cchDriveList] = {};
+    DWORD cch = GetLogicalDriveStringsW(c_cchDriveList, szDrives);
     if (cch == 0 || cch > c_cchDriveList)
         return;
-    for (const char* pszRoot = szDrives; *pszRoot; pszRoot += lstrlenA(pszRoot) + 1) {
-        if (GetDriveTypeA(pszRoot) == DRIVE_FIXED)
+    for (const WCHAR* pszRoot = szDrives; *pszRoot; pszRoot += lstrlenW(pszRoot) + 1) {
+        if (GetDriveTypeW(pszRoot) == DRIVE_FIXED)
             ClearFixedDrive(pszRoot);
     }
 }
@@ -64,10 +64,10 @@ void RedrawDesktop()
 // is no class to describe, so the class key is opened and never created.
 extern "C" void CALLBACK Install(HWND, HINSTANCE, LPSTR, int)
 {
-    char szClassKey[MAX_PATH];
-    wsprintfA(szClassKey, "CLSID\\%s", g_szClassIdText);
+    WCHAR szClassKey[MAX_PATH];
+    wsprintfW(szClassKey, L"CLSID\\%s", g_szClassIdText);
     HKEY hClass = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, szClassKey, 0, KEY_CREATE_SUB_KEY, &hClass) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, szClassKey, 0, KEY_CREATE_SUB_KEY, &hClass) != ERROR_SUCCESS)
         return;
     HKEY hShellFolder = nullptr;
     DWORD dwDisposition = 0;

@@ -9,8 +9,8 @@
 // Makes FILE,INDEX the folder's standard icon, keeping another's value aside
 // first. Call before the record's closed icon changes: what we wrote is told
 // by it. FALSE when a write failed or the value there is too long to keep.
-BOOL SetStandardIcon(const char* pszIniPath, const char* pszFile, int nIndex);
+BOOL SetStandardIcon(const WCHAR* pszIniPath, const WCHAR* pszFile, int nIndex);
 
 // Takes our standard icon away, putting back the one kept aside. Call before
 // the record's closed icon goes. FALSE when a write failed.
-BOOL RestoreStandardIcon(const char* pszIniPath);
+BOOL RestoreStandardIcon(const WCHAR* pszIniPath);

@@ -4,56 +4,55 @@
 #include "server/record.h"
 
 #include <windows.h>
-#include <cstring>
 
 namespace {
 
-const char c_szListPattern[] = "*.*";
+const WCHAR c_szListPattern[] = L"*.*";
 
 // Forms "<directory>\<name>" in a MAX_PATH buffer. A path that would not fit
 // is refused, never cut: a cut path names some other file.
-BOOL JoinPath(const char* pszDirectory, const char* pszName, char* pszPath)
+BOOL JoinPath(const WCHAR* pszDirectory, const WCHAR* pszName, WCHAR* pszPath)
 {
-    size_t cchDirectory = std::strlen(pszDirectory);
-    size_t cchName = std::strlen(pszName);
+    int cchDirectory = lstrlenW(pszDirectory);
+    int cchName = lstrlenW(pszName);
     if (cchDirectory + 1 + cchName >= MAX_PATH)
         return FALSE;
-    std::memcpy(pszPath, pszDirectory, cchDirectory);
-    pszPath[cchDirectory] = '\\';
-    std::memcpy(pszPath + cchDirectory + 1, pszName, cchName + 1);
+    CopyMemory(pszPath, pszDirectory, cchDirectory * sizeof(WCHAR));
+    pszPath[cchDirectory] = L'\\';
+    CopyMemory(pszPath + cchDirectory + 1, pszName, (cchName + 1) * sizeof(WCHAR));
     return TRUE;
 }
 
-BOOL IsDirectory(const WIN32_FIND_DATAA& fd)
+BOOL IsDirectory(const WIN32_FIND_DATAW& fd)
 {
     return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // A name starting with a dot covers "." and ".." as well as folders that
 // their owners keep out of sight.
-BOOL IsScannedDirectory(const WIN32_FIND_DATAA& fd)
+BOOL IsScannedDirectory(const WIN32_FIND_DATAW& fd)
 {
-    return fd.cFileName[0] != '.' && IsFollowedDirectory(fd.dwFileAttributes, fd.dwReserved0);
+    return fd.cFileName[0] != L'.' && IsFollowedDirectory(fd.dwFileAttributes, fd.dwReserved0);
 }
 
-BOOL IsRecordFile(const WIN32_FIND_DATAA& fd)
+BOOL IsRecordFile(const WIN32_FIND_DATAW& fd)
 {
-    return lstrcmpiA(fd.cFileName, g_szRecordFileName) == 0;
+    return lstrcmpiW(fd.cFileName, g_szRecordFileName) == 0;
 }
 
 // A record that names another class belongs to that class and stays whole;
 // one with nothing of ours is not touched at all.
-void ClearRecord(const char* pszDirectory)
+void ClearRecord(const WCHAR* pszDirectory)
 {
-    char szIniPath[MAX_PATH];
+    WCHAR szIniPath[MAX_PATH];
     if (MakeRecordPath(pszDirectory, szIniPath) && IsFolderCustomizable(szIniPath) && HoldsKeysOfOurs(szIniPath))
         RemoveCustomization(szIniPath);
 }
 
-void ClearEntry(const char* pszDirectory, const WIN32_FIND_DATAA& fd)
+void ClearEntry(const WCHAR* pszDirectory, const WIN32_FIND_DATAW& fd)
 {
     if (IsDirectory(fd)) {
-        char szSubdirectory[MAX_PATH];
+        WCHAR szSubdirectory[MAX_PATH];
         if (IsScannedDirectory(fd) && JoinPath(pszDirectory, fd.cFileName, szSubdirectory))
             ClearCustomizationsInTree(szSubdirectory);
     } else if (IsRecordFile(fd)) {
@@ -77,21 +76,21 @@ BOOL IsFollowedDirectory(DWORD dwAttributes, DWORD dwReparseTag)
 // Depth first, in listing order. Each level holds only its listing record
 // and one path buffer, and paths never outgrow MAX_PATH, so the depth of the
 // recursion is bounded by the path limit whatever the tree looks like.
-void ClearCustomizationsInTree(const char* pszDirectory)
+void ClearCustomizationsInTree(const WCHAR* pszDirectory)
 {
-    char szPattern[MAX_PATH];
+    WCHAR szPattern[MAX_PATH];
     if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
         return;
     // The tag is read only for reparse points; a listing that does not
     // write it leaves 0, never a stale tag.
-    WIN32_FIND_DATAA fd;
+    WIN32_FIND_DATAW fd;
     fd.dwReserved0 = 0;
-    HANDLE hFind = FindFirstFileA(szPattern, &fd);
+    HANDLE hFind = FindFirstFileW(szPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do {
         ClearEntry(pszDirectory, fd);
         fd.dwReserved0 = 0;
-    } while (FindNextFileA(hFind, &fd));
+    } while (FindNextFileW(hFind, &fd));
     FindClose(hFind);
 }

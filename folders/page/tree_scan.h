@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // pszDirectory has no trailing backslash; a drive is given as "C:".
-void ClearCustomizationsInTree(const char* pszDirectory);
+void ClearCustomizationsInTree(const WCHAR* pszDirectory);
 
 // Whether the scan enters a directory with these attributes and, for a
 // reparse point, the tag that the listing reports (dwReserved0). Links,

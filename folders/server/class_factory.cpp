@@ -20,6 +20,7 @@ static const ObjectRole s_roles[] = {
     {&IID_IShellExtInit, CIconPropSheetExt::Create},
     {&IID_IShellPropSheetExt, CIconPropSheetExt::Create},
     {&IID_IPersistFile, CFolderIconHandler::Create},
+    {&IID_IExtractIconW, CFolderIconHandler::Create},
     {&IID_IExtractIconA, CFolderIconHandler::Create},
     {&IID_IPersistFolder, CForwardingFolder::Create},
     {&IID_IShellFolder, CForwardingFolder::Create},

@@ -3,7 +3,7 @@
 #include "server/module.h"
 #include "server/record.h"
 
-#include <cstring>
+#include <shlwapi.h>
 #include <new>
 
 // The library's own drawings: index 2 is the closed folder, 3 the same folder
@@ -12,7 +12,7 @@ static const int s_nDefaultIndexClosed = 2;
 static const int s_nDefaultIndexOpened = 3;
 static const int s_nDefaultAnimateLarge = 3;
 
-static const char s_szFolderWindowClass[] = "CabinetWClass";
+static const WCHAR s_szFolderWindowClass[] = L"CabinetWClass";
 
 CFolderIconHandler::CFolderIconHandler()
     : m_szFolder(), m_szIniPath(), m_szFileClosed(), m_nIndexClosed(0), m_szFileOpened(),
@@ -35,7 +35,9 @@ HRESULT CFolderIconHandler::Create(REFIID riid, void** ppv)
 STDMETHODIMP CFolderIconHandler::QueryInterface(REFIID riid, void** ppv)
 {
     *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IExtractIconA))
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IExtractIconW))
+        *ppv = static_cast<IExtractIconW*>(this);
+    else if (IsEqualIID(riid, IID_IExtractIconA))
         *ppv = static_cast<IExtractIconA*>(this);
     else if (IsEqualIID(riid, IID_IPersistFile))
         *ppv = static_cast<IPersistFile*>(this);
@@ -70,13 +72,17 @@ STDMETHODIMP CFolderIconHandler::IsDirty()
     return S_FALSE;
 }
 
-// Never fails: a folder we cannot name safely, or without a record, shows
-// the library's own pair of icons.
+// Never fails: a folder whose record path is too long shows the library's
+// own pair of icons.
 STDMETHODIMP CFolderIconHandler::Load(LPCOLESTR pszFileName, DWORD)
 {
-    char szLibrary[MAX_PATH];
-    GetModuleFileNameA(g_hInstance, szLibrary, sizeof szLibrary);
-    BOOL bRecordKnown = WidePathToAnsi(pszFileName, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
+    WCHAR szLibrary[MAX_PATH];
+    GetModuleFileNameW(g_hInstance, szLibrary, MAX_PATH);
+    BOOL bRecordKnown = lstrlenW(pszFileName) < MAX_PATH;
+    if (bRecordKnown) {
+        lstrcpyW(m_szFolder, pszFileName);
+        bRecordKnown = MakeRecordPath(m_szFolder, m_szIniPath);
+    }
     if (bRecordKnown)
         ReadRecord(szLibrary);
     else
@@ -85,27 +91,27 @@ STDMETHODIMP CFolderIconHandler::Load(LPCOLESTR pszFileName, DWORD)
     return S_OK;
 }
 
-void CFolderIconHandler::UseDefaults(const char* pszLibrary)
+void CFolderIconHandler::UseDefaults(const WCHAR* pszLibrary)
 {
-    lstrcpynA(m_szFileClosed, pszLibrary, MAX_PATH);
+    lstrcpynW(m_szFileClosed, pszLibrary, MAX_PATH);
     m_nIndexClosed = s_nDefaultIndexClosed;
-    lstrcpynA(m_szFileOpened, pszLibrary, MAX_PATH);
+    lstrcpynW(m_szFileOpened, pszLibrary, MAX_PATH);
     m_nIndexOpened = s_nDefaultIndexOpened;
     m_nAnimateLarge = s_nDefaultAnimateLarge;
 }
 
 // A file name too long to read whole counts as missing.
-void CFolderIconHandler::ReadRecord(const char* pszLibrary)
+void CFolderIconHandler::ReadRecord(const WCHAR* pszLibrary)
 {
     if (!ReadIconFileName(g_szKeyIconFileClosed, pszLibrary, m_szFileClosed, m_szIniPath))
-        lstrcpynA(m_szFileClosed, pszLibrary, MAX_PATH);
-    m_nIndexClosed = GetPrivateProfileIntA(g_szSectionIcons, g_szKeyIndexClosed, s_nDefaultIndexClosed,
+        lstrcpynW(m_szFileClosed, pszLibrary, MAX_PATH);
+    m_nIndexClosed = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexClosed, s_nDefaultIndexClosed,
                                            m_szIniPath);
     if (!ReadIconFileName(g_szKeyIconFileOpened, pszLibrary, m_szFileOpened, m_szIniPath))
-        lstrcpynA(m_szFileOpened, pszLibrary, MAX_PATH);
-    m_nIndexOpened = GetPrivateProfileIntA(g_szSectionIcons, g_szKeyIndexOpened, s_nDefaultIndexOpened,
+        lstrcpynW(m_szFileOpened, pszLibrary, MAX_PATH);
+    m_nIndexOpened = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexOpened, s_nDefaultIndexOpened,
                                            m_szIniPath);
-    m_nAnimateLarge = GetPrivateProfileIntA(g_szSectionIcons, g_szKeyAnimateLarge, s_nDefaultAnimateLarge,
+    m_nAnimateLarge = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyAnimateLarge, s_nDefaultAnimateLarge,
                                             m_szIniPath);
 }
 
@@ -113,10 +119,10 @@ void CFolderIconHandler::ReadRecord(const char* pszLibrary)
 // name counts too.
 BOOL CFolderIconHandler::IsFolderWindowOpen() const
 {
-    if (FindWindowA(s_szFolderWindowClass, m_szFolder))
+    if (FindWindowW(s_szFolderWindowClass, m_szFolder))
         return TRUE;
-    const char* pszLastSlash = std::strrchr(m_szFolder, '\\');
-    return pszLastSlash && FindWindowA(s_szFolderWindowClass, pszLastSlash + 1) != nullptr;
+    const WCHAR* pszLastSlash = StrRChrW(m_szFolder, nullptr, L'\\');
+    return pszLastSlash && FindWindowW(s_szFolderWindowClass, pszLastSlash + 1) != nullptr;
 }
 
 STDMETHODIMP CFolderIconHandler::Save(LPCOLESTR, BOOL)
@@ -134,22 +140,56 @@ STDMETHODIMP CFolderIconHandler::GetCurFile(LPOLESTR*)
     return E_NOTIMPL;
 }
 
-// A name that does not fit the caller's buffer fails the call and writes
-// nothing: a cut name would point the shell at some other file.
-STDMETHODIMP CFolderIconHandler::GetIconLocation(UINT uFlags, LPSTR pszIconFile, UINT cchMax, int* piIndex,
-                                                 UINT* pwFlags)
+const WCHAR* CFolderIconHandler::Location(UINT uFlags, int* pnIndex) const
 {
     BOOL bOpen = (uFlags & GIL_OPENICON) || (m_bFolderWindowOpen && m_nAnimateLarge);
-    const char* pszFile = bOpen ? m_szFileOpened : m_szFileClosed;
-    if (!pszIconFile || !piIndex)
-        return E_INVALIDARG;
-    if (std::strlen(pszFile) >= cchMax)
-        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    std::strcpy(pszIconFile, pszFile);
-    *piIndex = bOpen ? m_nIndexOpened : m_nIndexClosed;
+    *pnIndex = bOpen ? m_nIndexOpened : m_nIndexClosed;
+    return bOpen ? m_szFileOpened : m_szFileClosed;
+}
+
+static HRESULT AnswerIndex(int nIndex, int* piIndex, UINT* pwFlags)
+{
+    *piIndex = nIndex;
     if (pwFlags)
         *pwFlags = 0;
     return S_OK;
+}
+
+// A name that does not fit the caller's buffer fails the call and writes
+// nothing: a cut name would point the shell at some other file.
+STDMETHODIMP CFolderIconHandler::GetIconLocation(UINT uFlags, LPWSTR pszIconFile, UINT cchMax, int* piIndex,
+                                                 UINT* pwFlags)
+{
+    if (!pszIconFile || !piIndex)
+        return E_INVALIDARG;
+    int nIndex = 0;
+    const WCHAR* pszFile = Location(uFlags, &nIndex);
+    if (static_cast<UINT>(lstrlenW(pszFile)) >= cchMax)
+        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    lstrcpyW(pszIconFile, pszFile);
+    return AnswerIndex(nIndex, piIndex, pwFlags);
+}
+
+// A name that the code page cannot spell fails too: its best-fit or '?'
+// form names another file.
+STDMETHODIMP CFolderIconHandler::GetIconLocation(UINT uFlags, LPSTR pszIconFile, UINT cchMax, int* piIndex,
+                                                 UINT* pwFlags)
+{
+    if (!pszIconFile || !piIndex)
+        return E_INVALIDARG;
+    int nIndex = 0;
+    char szFile[MAX_PATH];
+    if (!WidePathToAnsi(Location(uFlags, &nIndex), szFile))
+        return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    if (static_cast<UINT>(lstrlenA(szFile)) >= cchMax)
+        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    lstrcpyA(pszIconFile, szFile);
+    return AnswerIndex(nIndex, piIndex, pwFlags);
+}
+
+STDMETHODIMP CFolderIconHandler::Extract(LPCWSTR, UINT, HICON*, HICON*, UINT)
+{
+    return S_FALSE;
 }
 
 STDMETHODIMP CFolderIconHandler::Extract(LPCSTR, UINT, HICON*, HICON*, UINT)

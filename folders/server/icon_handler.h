@@ -5,11 +5,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-class CFolderIconHandler final : public IPersistFile, public IExtractIconA {
+class CFolderIconHandler final : public IPersistFile, public IExtractIconW, public IExtractIconA {
 public:
     static HRESULT Create(REFIID riid, void** ppv);
 
-    // IUnknown, shared by the two parts
+    // IUnknown, shared by the three parts
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
@@ -22,7 +22,13 @@ public:
     STDMETHODIMP SaveCompleted(LPCOLESTR pszFileName) override;
     STDMETHODIMP GetCurFile(LPOLESTR* ppszFileName) override;
 
-    // IExtractIconA
+    // IExtractIconW, which the shell asks first
+    STDMETHODIMP GetIconLocation(UINT uFlags, LPWSTR pszIconFile, UINT cchMax, int* piIndex,
+                                 UINT* pwFlags) override;
+    STDMETHODIMP Extract(LPCWSTR pszFile, UINT nIconIndex, HICON* phiconLarge, HICON* phiconSmall,
+                         UINT nIconSize) override;
+
+    // IExtractIconA: the same answers for names the system code page spells
     STDMETHODIMP GetIconLocation(UINT uFlags, LPSTR pszIconFile, UINT cchMax, int* piIndex,
                                  UINT* pwFlags) override;
     STDMETHODIMP Extract(LPCSTR pszFile, UINT nIconIndex, HICON* phiconLarge, HICON* phiconSmall,
@@ -32,15 +38,18 @@ private:
     CFolderIconHandler();
     ~CFolderIconHandler() = default;
 
-    void UseDefaults(const char* pszLibrary);
-    void ReadRecord(const char* pszLibrary);
+    void UseDefaults(const WCHAR* pszLibrary);
+    void ReadRecord(const WCHAR* pszLibrary);
     BOOL IsFolderWindowOpen() const;
+    // The file and index to show for the shell's flags: the open icon when
+    // asked for, or while a folder window shows the folder.
+    const WCHAR* Location(UINT uFlags, int* pnIndex) const;
 
-    char m_szFolder[MAX_PATH];
-    char m_szIniPath[MAX_PATH];
-    char m_szFileClosed[MAX_PATH];
+    WCHAR m_szFolder[MAX_PATH];
+    WCHAR m_szIniPath[MAX_PATH];
+    WCHAR m_szFileClosed[MAX_PATH];
     int m_nIndexClosed;
-    char m_szFileOpened[MAX_PATH];
+    WCHAR m_szFileOpened[MAX_PATH];
     int m_nIndexOpened;
     BOOL m_bFolderWindowOpen;
     int m_nAnimateLarge;

@@ -78,8 +78,8 @@ STDMETHODIMP CIconPropSheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pData
 }
 
 // Takes the one selected name into m_szFolder and m_szIniPath. Several names,
-// none, or a folder that our 8-bit paths cannot name exactly give no page: a
-// cut or best-fit name would point at some other folder's Desktop.ini.
+// none, or a path too long for them give no page: a cut name would point at
+// some other folder's Desktop.ini.
 BOOL CIconPropSheetExt::SelectSingleFolder()
 {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -87,13 +87,11 @@ BOOL CIconPropSheetExt::SelectSingleFolder()
     if (FAILED(m_pDataObject->GetData(&format, &medium)))
         return FALSE;
     HDROP hDrop = static_cast<HDROP>(medium.hGlobal);
-    BOOL bSingle = DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0) == 1;
+    BOOL bSingle = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0) == 1;
     if (bSingle) {
         LoadDefaultFolderIcons();
-        WCHAR wszFolder[MAX_PATH];
         bSingle = DragQueryFileW(hDrop, 0, nullptr, 0) < MAX_PATH &&
-                  DragQueryFileW(hDrop, 0, wszFolder, MAX_PATH) != 0 &&
-                  WidePathToAnsi(wszFolder, m_szFolder) && MakeRecordPath(m_szFolder, m_szIniPath);
+                  DragQueryFileW(hDrop, 0, m_szFolder, MAX_PATH) != 0 && MakeRecordPath(m_szFolder, m_szIniPath);
     }
     ReleaseStgMedium(&medium);
     return bSingle;

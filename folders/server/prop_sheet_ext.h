@@ -43,22 +43,25 @@ private:
     ~CIconPropSheetExt() = default;
     BOOL SelectSingleFolder();
     HRESULT OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
-    void PutIcon(int iImage, const char* pszFile, int nIndex);
+    void PutIcon(int iImage, const WCHAR* pszFile, int nIndex);
     BOOL WriteRecord() const;
 
     LONG m_cRef;
     IDataObject* m_pDataObject;
 
 public:
-    char m_szDefaultFileClosed[MAX_PATH];
+    // Paths and file names in wide text: a folder or icon file may have any
+    // name. An empty icon file name stands for one the record holds that
+    // was too long to read.
+    WCHAR m_szDefaultFileClosed[MAX_PATH];
     int m_nDefaultIndexClosed;
-    char m_szDefaultFileOpened[MAX_PATH];
+    WCHAR m_szDefaultFileOpened[MAX_PATH];
     int m_nDefaultIndexOpened;
-    char m_szFolder[MAX_PATH];
-    char m_szIniPath[MAX_PATH];
-    char m_szFileClosed[MAX_PATH];
+    WCHAR m_szFolder[MAX_PATH];
+    WCHAR m_szIniPath[MAX_PATH];
+    WCHAR m_szFileClosed[MAX_PATH];
     int m_nIndexClosed;
-    char m_szFileOpened[MAX_PATH];
+    WCHAR m_szFileOpened[MAX_PATH];
     int m_nIndexOpened;
 };
 

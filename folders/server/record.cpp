@@ -3,22 +3,21 @@
 #include "server/module.h"
 
 #include <objbase.h>
-#include <cstring>
 
-const char g_szClassIdText[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
+const WCHAR g_szClassIdText[] = L"{5E676C24-194A-11d1-9FCB-4854E821E610}";
 
-const char g_szRecordFileName[] = "Desktop.ini";
-const char g_szSectionShell[] = ".ShellClassInfo";
-const char g_szKeyClassId[] = "CLSID";
-const char g_szSectionIcons[] = "QXIcons";
-const char g_szKeyIconFileClosed[] = "IconFileClosed";
-const char g_szKeyIndexClosed[] = "IndexClosed";
-const char g_szKeyIconFileOpened[] = "IconFileOpened";
-const char g_szKeyIndexOpened[] = "IndexOpened";
-const char g_szKeyAnimateLarge[] = "AnimateLarge";
-const char g_szKeyIconResource[] = "IconResource";
-const char g_szKeyPreviousIconResource[] = "PreviousIconResource";
-const char* const g_apszIconKeys[] = {
+const WCHAR g_szRecordFileName[] = L"Desktop.ini";
+const WCHAR g_szSectionShell[] = L".ShellClassInfo";
+const WCHAR g_szKeyClassId[] = L"CLSID";
+const WCHAR g_szSectionIcons[] = L"QXIcons";
+const WCHAR g_szKeyIconFileClosed[] = L"IconFileClosed";
+const WCHAR g_szKeyIndexClosed[] = L"IndexClosed";
+const WCHAR g_szKeyIconFileOpened[] = L"IconFileOpened";
+const WCHAR g_szKeyIndexOpened[] = L"IndexOpened";
+const WCHAR g_szKeyAnimateLarge[] = L"AnimateLarge";
+const WCHAR g_szKeyIconResource[] = L"IconResource";
+const WCHAR g_szKeyPreviousIconResource[] = L"PreviousIconResource";
+const WCHAR* const g_apszIconKeys[] = {
     g_szKeyIconFileClosed, g_szKeyIndexClosed,  g_szKeyIconFileOpened,
     g_szKeyIndexOpened,    g_szKeyAnimateLarge, g_szKeyPreviousIconResource,
 };
@@ -26,97 +25,105 @@ const int g_cIconKeys = sizeof g_apszIconKeys / sizeof g_apszIconKeys[0];
 
 // Read back when the key is missing; braces-free upper case, so no class
 // identifier text can ever equal it.
-static const char s_szNoValue[] = "NOVALUEINRECORD";
+static const WCHAR s_szNoValue[] = L"NOVALUEINRECORD";
 
-BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath)
+BOOL MakeRecordPath(const WCHAR* pszFolder, WCHAR* pszIniPath)
 {
-    size_t cchFolder = std::strlen(pszFolder);
-    size_t cchName = sizeof g_szRecordFileName - 1;
-    pszIniPath[0] = '\0';
+    int cchFolder = lstrlenW(pszFolder);
+    int cchName = sizeof g_szRecordFileName / sizeof(WCHAR) - 1;
+    pszIniPath[0] = L'\0';
     if (cchFolder + 1 + cchName >= MAX_PATH)
         return FALSE;
-    std::memcpy(pszIniPath, pszFolder, cchFolder);
-    pszIniPath[cchFolder] = '\\';
-    std::memcpy(pszIniPath + cchFolder + 1, g_szRecordFileName, cchName + 1);
+    CopyMemory(pszIniPath, pszFolder, cchFolder * sizeof(WCHAR));
+    pszIniPath[cchFolder] = L'\\';
+    CopyMemory(pszIniPath + cchFolder + 1, g_szRecordFileName, (cchName + 1) * sizeof(WCHAR));
     return TRUE;
+}
+
+// Converts into cbOut bytes (a size query when cbOut is 0). A UTF-8 code page
+// spells every name but takes neither the best-fit flag nor the
+// default-character report (Windows fails the call for them); it refuses
+// broken text instead.
+static int ConvertExactly(const WCHAR* pszText, char* pszOut, int cbOut)
+{
+    BOOL bUtf8 = GetACP() == CP_UTF8;
+    BOOL bUsedDefault = FALSE;
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, pszText, -1,
+                                 pszOut, cbOut, nullptr, bUtf8 ? nullptr : &bUsedDefault);
+    return bUsedDefault ? 0 : cb;
+}
+
+BOOL IsSpelledByCodePage(const WCHAR* pszText)
+{
+    return ConvertExactly(pszText, nullptr, 0) != 0;
 }
 
 BOOL WidePathToAnsi(const WCHAR* pwszPath, char* pszPath)
 {
-    // A UTF-8 code page holds every name but takes neither the best-fit flag
-    // nor the default-character report (Windows fails the call for them); it
-    // refuses broken text instead.
-    BOOL bUtf8 = GetACP() == CP_UTF8;
-    BOOL bUsedDefault = FALSE;
-    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, pwszPath, -1,
-                                 pszPath, MAX_PATH, nullptr, bUtf8 ? nullptr : &bUsedDefault);
-    if (cb == 0 || bUsedDefault) {
+    if (ConvertExactly(pwszPath, pszPath, MAX_PATH) == 0) {
         pszPath[0] = '\0';
         return FALSE;
     }
     return TRUE;
 }
 
-// Our class in the registry text form that StringFromCLSID gives, in the
-// system code page.
-static BOOL GetClassIdText(char* pszText)
+// The record's "CLSID" value (the sentinel when there is none) into a
+// MAX_PATH buffer; FALSE for a path that is not a path.
+static BOOL ReadClassId(const WCHAR* pszIniPath, WCHAR* pszValue)
 {
-    LPOLESTR pwszClassId = nullptr;
-    if (FAILED(StringFromCLSID(CLSID_FolderIcons, &pwszClassId)))
+    if (lstrlenW(pszIniPath) >= MAX_PATH)
         return FALSE;
-    WideCharToMultiByte(CP_ACP, 0, pwszClassId, -1, pszText, MAX_PATH, nullptr, nullptr);
-    CoTaskMemFree(pwszClassId);
+    GetPrivateProfileStringW(g_szSectionShell, g_szKeyClassId, s_szNoValue, pszValue, MAX_PATH, pszIniPath);
     return TRUE;
 }
 
-// The record's "CLSID" value (the sentinel when there is none) and our class's
-// text, both into MAX_PATH buffers; FALSE when either cannot be had.
-static BOOL ReadClassIds(const char* pszIniPath, char* pszValue, char* pszClassId)
+// Our class in the registry text form that StringFromCLSID gives.
+static BOOL NamesOurClass(const WCHAR* pszValue)
 {
-    if (std::strlen(pszIniPath) >= MAX_PATH || !GetClassIdText(pszClassId))
+    LPOLESTR pszClassId = nullptr;
+    if (FAILED(StringFromCLSID(CLSID_FolderIcons, &pszClassId)))
         return FALSE;
-    GetPrivateProfileStringA(g_szSectionShell, g_szKeyClassId, s_szNoValue, pszValue, MAX_PATH, pszIniPath);
-    return TRUE;
+    BOOL bOurs = lstrcmpiW(pszValue, pszClassId) == 0;
+    CoTaskMemFree(pszClassId);
+    return bOurs;
 }
 
-BOOL ReadIconFileName(const char* pszKey, const char* pszDefault, char* pszFile, const char* pszIniPath)
+BOOL ReadIconFileName(const WCHAR* pszKey, const WCHAR* pszDefault, WCHAR* pszFile, const WCHAR* pszIniPath)
 {
     // One character more than a name may have: a value that fills it did
     // not fit.
-    char szValue[MAX_PATH + 1];
-    DWORD cch = GetPrivateProfileStringA(g_szSectionIcons, pszKey, pszDefault, szValue, sizeof szValue,
+    WCHAR szValue[MAX_PATH + 1];
+    DWORD cch = GetPrivateProfileStringW(g_szSectionIcons, pszKey, pszDefault, szValue, MAX_PATH + 1,
                                          pszIniPath);
     if (cch >= MAX_PATH) {
-        pszFile[0] = '\0';
+        pszFile[0] = L'\0';
         return FALSE;
     }
-    std::memcpy(pszFile, szValue, cch + 1);
+    CopyMemory(pszFile, szValue, (cch + 1) * sizeof(WCHAR));
     return TRUE;
 }
 
-static BOOL HasIconKey(const char* pszKey, const char* pszIniPath)
+static BOOL HasIconKey(const WCHAR* pszKey, const WCHAR* pszIniPath)
 {
-    char szValue[sizeof s_szNoValue + 1];
-    GetPrivateProfileStringA(g_szSectionIcons, pszKey, s_szNoValue, szValue, sizeof szValue, pszIniPath);
-    return std::strcmp(szValue, s_szNoValue) != 0;
+    WCHAR szValue[sizeof s_szNoValue / sizeof(WCHAR) + 1];
+    GetPrivateProfileStringW(g_szSectionIcons, pszKey, s_szNoValue, szValue, sizeof szValue / sizeof(WCHAR),
+                             pszIniPath);
+    return lstrcmpW(szValue, s_szNoValue) != 0;
 }
 
-BOOL IsFolderCustomized(const char* pszIniPath)
+BOOL IsFolderCustomized(const WCHAR* pszIniPath)
 {
-    char szValue[MAX_PATH];
-    char szClassId[MAX_PATH];
-    return ReadClassIds(pszIniPath, szValue, szClassId) && lstrcmpiA(szValue, szClassId) == 0;
+    WCHAR szValue[MAX_PATH];
+    return ReadClassId(pszIniPath, szValue) && NamesOurClass(szValue);
 }
 
-BOOL IsFolderCustomizable(const char* pszIniPath)
+BOOL IsFolderCustomizable(const WCHAR* pszIniPath)
 {
-    char szValue[MAX_PATH];
-    char szClassId[MAX_PATH];
-    return ReadClassIds(pszIniPath, szValue, szClassId) &&
-           (lstrcmpiA(szValue, szClassId) == 0 || std::strcmp(szValue, s_szNoValue) == 0);
+    WCHAR szValue[MAX_PATH];
+    return ReadClassId(pszIniPath, szValue) && (NamesOurClass(szValue) || lstrcmpW(szValue, s_szNoValue) == 0);
 }
 
-BOOL HoldsKeysOfOurs(const char* pszIniPath)
+BOOL HoldsKeysOfOurs(const WCHAR* pszIniPath)
 {
     if (IsFolderCustomized(pszIniPath))
         return TRUE;

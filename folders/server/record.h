@@ -1,50 +1,53 @@
 #pragma once
 // The folder customization record: the folder's own Desktop.ini. Every reader
-// and writer of the record names its sections and keys through these.
+// and writer of the record names its sections and keys through these. Paths
+// and values are wide text: a folder or icon file may have any name.
 #include <windows.h>
 
-extern const char g_szClassIdText[];        // the class as Desktop.ini spells it
+extern const WCHAR g_szClassIdText[];        // the class as Desktop.ini spells it
 
-extern const char g_szRecordFileName[];     // "Desktop.ini"
-extern const char g_szSectionShell[];       // ".ShellClassInfo"
-extern const char g_szKeyClassId[];         // "CLSID"
-extern const char g_szSectionIcons[];       // "QXIcons"
-extern const char g_szKeyIconFileClosed[];
-extern const char g_szKeyIndexClosed[];
-extern const char g_szKeyIconFileOpened[];
-extern const char g_szKeyIndexOpened[];
-extern const char g_szKeyAnimateLarge[];
-extern const char g_szKeyIconResource[];          // the folder's standard icon, "file,index"
-extern const char g_szKeyPreviousIconResource[];  // another's standard icon, kept aside
+extern const WCHAR g_szRecordFileName[];     // "Desktop.ini"
+extern const WCHAR g_szSectionShell[];       // ".ShellClassInfo"
+extern const WCHAR g_szKeyClassId[];         // "CLSID"
+extern const WCHAR g_szSectionIcons[];       // "QXIcons"
+extern const WCHAR g_szKeyIconFileClosed[];
+extern const WCHAR g_szKeyIndexClosed[];
+extern const WCHAR g_szKeyIconFileOpened[];
+extern const WCHAR g_szKeyIndexOpened[];
+extern const WCHAR g_szKeyAnimateLarge[];
+extern const WCHAR g_szKeyIconResource[];          // the folder's standard icon, "file,index"
+extern const WCHAR g_szKeyPreviousIconResource[];  // another's standard icon, kept aside
 // Every key of our own section, in the order removal deletes them.
-extern const char* const g_apszIconKeys[];
+extern const WCHAR* const g_apszIconKeys[];
 extern const int g_cIconKeys;
 
 // Forms "<folder>\Desktop.ini" into a MAX_PATH buffer. A folder whose record
 // path would not fit is refused (FALSE, empty buffer) rather than cut short,
 // since a cut path names some other file.
-BOOL MakeRecordPath(const char* pszFolder, char* pszIniPath);
+BOOL MakeRecordPath(const WCHAR* pszFolder, WCHAR* pszIniPath);
 
-// Converts a wide path (a folder's, or a file the picker chose) to the system
-// code page into a MAX_PATH buffer. Refuses (FALSE, empty buffer) a path that
-// does not fit or that has characters the code page cannot represent: a
-// best-fit or '?' substitute would name another file or folder, whose record
-// we must never touch.
+// TRUE when the system code page spells the text exactly: no best-fit or
+// '?' substitute, which would name another file.
+BOOL IsSpelledByCodePage(const WCHAR* pszText);
+
+// Converts a wide path to the system code page into a MAX_PATH buffer, for
+// callers that speak 8-bit text. Refuses (FALSE, empty buffer) a path that
+// does not fit or that the code page cannot spell exactly.
 BOOL WidePathToAnsi(const WCHAR* pwszPath, char* pszPath);
 
 // Reads an icon file name of the icon section into a MAX_PATH buffer, or
 // pszDefault when the key is missing. A value that does not fit is refused
 // (FALSE, empty buffer) rather than cut, since a cut name is another file.
-BOOL ReadIconFileName(const char* pszKey, const char* pszDefault, char* pszFile, const char* pszIniPath);
+BOOL ReadIconFileName(const WCHAR* pszKey, const WCHAR* pszDefault, WCHAR* pszFile, const WCHAR* pszIniPath);
 
 // TRUE when the record at pszIniPath names our class, in any letter case.
-BOOL IsFolderCustomized(const char* pszIniPath);
+BOOL IsFolderCustomized(const WCHAR* pszIniPath);
 
 // TRUE when the record at pszIniPath is free for us: no "CLSID" key at all,
 // or one that names our class in any letter case. An over-long path is never
 // customizable.
-BOOL IsFolderCustomizable(const char* pszIniPath);
+BOOL IsFolderCustomizable(const WCHAR* pszIniPath);
 
 // TRUE when the record holds anything of ours: our class, or any key of the
 // icon section.
-BOOL HoldsKeysOfOurs(const char* pszIniPath);
+BOOL HoldsKeysOfOurs(const WCHAR* pszIniPath);

@@ -27,11 +27,11 @@ DWORD folder_attributes(const std::string& path)
 struct Page {
     explicit Page(const ScratchFolder& folder) : ext(new CIconPropSheetExt())
     {
-        lstrcpyA(ext->m_szFolder, folder.path().c_str());
-        lstrcpyA(ext->m_szIniPath, folder.record_path().c_str());
-        lstrcpyA(ext->m_szFileClosed, "c:\\icons\\closed.ico");
+        lstrcpyW(ext->m_szFolder, folder.wide_path().c_str());
+        lstrcpyW(ext->m_szIniPath, widen(folder.record_path()).c_str());
+        lstrcpyW(ext->m_szFileClosed, L"c:\\icons\\closed.ico");
         ext->m_nIndexClosed = 0;
-        lstrcpyA(ext->m_szFileOpened, "c:\\icons\\library.dll");
+        lstrcpyW(ext->m_szFileOpened, L"c:\\icons\\library.dll");
         ext->m_nIndexOpened = -12;
         ext->m_nAnimateLarge = 1;
         ext->m_bAllColors = FALSE;
@@ -190,7 +190,7 @@ TEST(RemoveCustomization, KeepsOtherKeysHeadersAndAttributes)
     SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
 
-    EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
+    EXPECT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), TRUE);
 
     expect_removed(folder.record_path());
     EXPECT_NE(read_file(folder.record_path()).find("[QXIcons]"), std::string::npos) << read_file(folder.record_path());
@@ -203,10 +203,10 @@ TEST(RemoveCustomization, SecondRemovalChangesNothing)
 {
     ScratchFolder folder("remove-twice");
     folder.write_record(kCustomized);
-    RemoveCustomization(folder.record_path().c_str());
+    RemoveCustomization(widen(folder.record_path()).c_str());
     std::string once = read_file(folder.record_path());
 
-    RemoveCustomization(folder.record_path().c_str());
+    RemoveCustomization(widen(folder.record_path()).c_str());
 
     EXPECT_EQ(read_file(folder.record_path()), once);
 }
@@ -215,7 +215,7 @@ TEST(RemoveCustomization, WithoutAFileCreatesNone)
 {
     ScratchFolder folder("remove-nothing");
 
-    EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
+    EXPECT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), TRUE);
 
     EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -252,12 +252,52 @@ TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
             WritePrivateProfileStringA(".ShellClassInfo", "IconResource", c.changed_after,
                                        folder.record_path().c_str());
 
-        EXPECT_EQ(RemoveCustomization(folder.record_path().c_str()), TRUE);
+        EXPECT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), TRUE);
 
         EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "IconResource"), c.after_removal);
         EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "PreviousIconResource"), "<missing>");
         if (*c.before) {
             EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "InfoTip"), "tip");
+        }
+    }
+}
+
+// A record keeps its 8-bit text while the code page spells every value; a
+// name it cannot spell turns it into UTF-16, every other line kept in order.
+TEST_F(Customization, TheRecordTurnsUtf16OnlyForANameTheCodePageCannotSpell)
+{
+    const std::string theirs = "[.ShellClassInfo]\r\nInfoTip=Caf\xE9\r\n[Other]\r\nKey=Value\r\n";
+    struct Case {
+        const char* name;
+        bool existing;
+        std::wstring icon;
+        bool utf16;
+    } cases[] = {
+        {"spelled, existing", true, L"c:\\icons\\caf\x00E9.ico", false},
+        {"not spelled, existing", true, L"c:\\icons\\\x5199\x771F.ico", true},
+        {"not spelled, new", false, L"c:\\icons\\\x03B5\x03B9\x03BA\x03CC\x03BD\x03B1.ico", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder("encoding");
+        if (c.existing)
+            folder.write_record(theirs);
+        Page page(folder);
+        lstrcpyW(page.ext->m_szFileClosed, c.icon.c_str());
+
+        ASSERT_EQ(page.ext->ApplyCustomization(), TRUE);
+
+        std::string bytes = read_file(folder.record_path());
+        EXPECT_EQ(bytes.compare(0, 2, "\xFF\xFE") == 0, c.utf16) << bytes;
+        std::wstring ini = widen(folder.record_path());
+        EXPECT_EQ(read_ini(ini, L"QXIcons", L"IconFileClosed"), c.icon);
+        std::string text = c.utf16 ? ascii_from_utf16_file(bytes) : bytes;
+        if (c.existing) {
+            EXPECT_EQ(text.find("[.ShellClassInfo]\r\nInfoTip=Caf\xE9\r\n"), 0u) << text;
+            EXPECT_NE(text.find("[Other]\r\nKey=Value\r\n"), std::string::npos) << text;
+        }
+        if (!c.utf16) {
+            EXPECT_NE(text.find("IconFileClosed=c:\\icons\\caf\xE9.ico\r\n"), std::string::npos) << text;
         }
     }
 }
@@ -280,7 +320,7 @@ TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
     EXPECT_NE(applied.find("IndexOpened=-12"), std::string::npos) << applied;
     EXPECT_NE(applied.find("[ViewState]\r\nMode=4"), std::string::npos) << applied;
 
-    RemoveCustomization(folder.record_path().c_str());
+    RemoveCustomization(widen(folder.record_path()).c_str());
 
     std::string removed = ascii_from_utf16_file(read_file(folder.record_path()));
     EXPECT_EQ(removed.find("CLSID"), std::string::npos) << removed;

@@ -118,7 +118,6 @@ TEST_F(Factory, InterfacesOutsideTheRolesMakeNothing)
         {&IID_IUnknown, "IUnknown"},
         {&IID_IPersist, "IPersist"},
         {&IID_IShellIcon, "IShellIcon"},
-        {&IID_IExtractIconW, "IExtractIconW"},
         {&IID_IClassFactory, "IClassFactory"},
         {&IID_IDispatch, "IDispatch"},
     };
@@ -140,6 +139,7 @@ TEST_F(Factory, RoleInterfacePicksTheObject)
     struct { const IID* asked; const IID* has; const IID* lacks; const char* name; } cases[] = {
         {&IID_IPersistFile, &IID_IExtractIconA, &IID_IShellFolder, "IPersistFile"},
         {&IID_IExtractIconA, &IID_IPersistFile, &IID_IShellFolder, "IExtractIconA"},
+        {&IID_IExtractIconW, &IID_IExtractIconA, &IID_IShellFolder, "IExtractIconW"},
         {&IID_IShellFolder, &IID_IPersistFolder, &IID_IExtractIconA, "IShellFolder"},
         {&IID_IPersistFolder, &IID_IShellIcon, &IID_IPersistFile, "IPersistFolder"},
         {&IID_IShellExtInit, &IID_IShellPropSheetExt, &IID_IShellFolder, "IShellExtInit"},

@@ -293,11 +293,15 @@ TEST_F(IconHandler, InterfaceIdentities)
     IPersistFile* file = nullptr;
     ASSERT_EQ(handler->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
     ASSERT_EQ(handler->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
-    EXPECT_EQ(static_cast<void*>(unknown), static_cast<void*>(handler)) << "IUnknown is the IExtractIconA part";
+    IExtractIconW* wide = nullptr;
+    ASSERT_EQ(handler->QueryInterface(IID_IExtractIconW, reinterpret_cast<void**>(&wide)), S_OK);
+    EXPECT_EQ(static_cast<void*>(unknown), static_cast<void*>(wide)) << "IUnknown is the IExtractIconW part";
     EXPECT_NE(static_cast<void*>(file), static_cast<void*>(handler));
-    EXPECT_EQ(file->AddRef(), 4u) << "one count for both parts";
+    EXPECT_NE(static_cast<void*>(wide), static_cast<void*>(handler));
+    wide->Release();
+    EXPECT_EQ(file->AddRef(), 4u) << "one count for every part";
     EXPECT_EQ(handler->Release(), 3u);
-    for (const IID* iid : {&IID_IPersist, &IID_IExtractIconW, &IID_IPersistFolder, &IID_IShellFolder}) {
+    for (const IID* iid : {&IID_IPersist, &IID_IPersistFolder, &IID_IShellFolder}) {
         void* out = kMarker;
         EXPECT_EQ(file->QueryInterface(*iid, &out), E_NOINTERFACE);
         EXPECT_EQ(out, nullptr);

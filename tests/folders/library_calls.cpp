@@ -1,5 +1,7 @@
 #include "library_calls.h"
 
+#include "scratch.h"
+
 #include <shlobj.h>
 
 #include <cstring>
@@ -8,11 +10,16 @@ namespace {
 
 LibraryCalls g_calls;
 
+// A wide path is kept as the system code page spells it, and whole.
 void WINAPI record_notice(LONG event, UINT flags, LPCVOID item1, LPCVOID item2)
 {
-    NoticeCall call = {event, flags, item1, item2, ""};
+    NoticeCall call = {event, flags, item1, item2, "", L""};
     if ((flags & SHCNF_TYPE) == SHCNF_PATHA && item1)
         call.path = static_cast<const char*>(item1);
+    if ((flags & SHCNF_TYPE) == SHCNF_PATHW && item1) {
+        call.wide_path = static_cast<const WCHAR*>(item1);
+        call.path = narrow(call.wide_path);
+    }
     g_calls.notices.push_back(call);
 }
 
@@ -22,22 +29,57 @@ BOOL WINAPI record_redraw(HWND window, const RECT* rect, HRGN region, UINT flags
     return RedrawWindow(window, rect, region, flags);
 }
 
-BOOL WINAPI record_attributes(LPCSTR path, DWORD attributes)
+BOOL WINAPI record_attributes(LPCWSTR path, DWORD attributes)
 {
-    g_calls.attribute_sets.push_back({path, attributes});
-    return SetFileAttributesA(path, attributes);
+    g_calls.attribute_sets.push_back({narrow(path), attributes, path});
+    return SetFileAttributesW(path, attributes);
 }
 
-BOOL WINAPI refuse_read_only_write(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+bool has_byte_order_mark(LPCWSTR file)
 {
-    DWORD attributes = GetFileAttributesA(file);
+    BYTE start[2] = {};
+    DWORD read = 0;
+    HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    ReadFile(handle, start, 2, &read, nullptr);
+    CloseHandle(handle);
+    return read == 2 && ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xEF && start[1] == 0xBB));
+}
+
+std::string utf8(LPCWSTR text)
+{
+    if (!text)
+        return std::string();
+    std::string bytes(lstrlenW(text) * 3 + 1, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(n > 0 ? n - 1 : 0);
+    return bytes;
+}
+
+// On a Windows whose code page is UTF-8 the wide write puts UTF-8 text into
+// an 8-bit file; Wine's own code page is another, so the 8-bit write of the
+// UTF-8 bytes stands in for it.
+BOOL write_as_utf8_system(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file)
+{
+    std::string a_section = utf8(section), a_key = utf8(key), a_value = utf8(value);
+    return WritePrivateProfileStringA(section ? a_section.c_str() : nullptr, key ? a_key.c_str() : nullptr,
+                                      value ? a_value.c_str() : nullptr, narrow(file).c_str());
+}
+
+BOOL WINAPI refuse_read_only_write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file)
+{
+    DWORD attributes = GetFileAttributesW(file);
     bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    bool refused = g_calls.refuse_profile_writes || (section && g_calls.refused_section == section);
+    bool refused = g_calls.refuse_profile_writes || (section && g_calls.refused_section == narrow(section));
     if (refused || read_only) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    return WritePrivateProfileStringA(section, key, value, file);
+    if (g_calls.utf8_code_page && !has_byte_order_mark(file))
+        return write_as_utf8_system(section, key, value, file);
+    return WritePrivateProfileStringW(section, key, value, file);
 }
 
 BOOL WINAPI record_help(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
@@ -144,8 +186,8 @@ void record_library_calls(HMODULE module)
         {"shell32.dll", "SHChangeNotify", reinterpret_cast<void*>(record_notice)},
         {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
         {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
-        {"kernel32.dll", "SetFileAttributesA", reinterpret_cast<void*>(record_attributes)},
-        {"kernel32.dll", "WritePrivateProfileStringA", reinterpret_cast<void*>(refuse_read_only_write)},
+        {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
+        {"kernel32.dll", "WritePrivateProfileStringW", reinterpret_cast<void*>(refuse_read_only_write)},
         {"kernel32.dll", "GetACP", reinterpret_cast<void*>(system_code_page)},
         {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(convert_as_windows)},
         {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(find_procedure)},

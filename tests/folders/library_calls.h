@@ -18,7 +18,8 @@ struct NoticeCall {
     UINT flags;
     const void* item1;
     const void* item2;
-    std::string path;   // item1's text for SHCNF_PATHA
+    std::string path;         // item1's text for SHCNF_PATHA, or SHCNF_PATHW's in the code page
+    std::wstring wide_path;   // item1's text for SHCNF_PATHW
 };
 struct RedrawCall {
     HWND window;
@@ -27,8 +28,9 @@ struct RedrawCall {
     UINT flags;
 };
 struct AttributeCall {
-    std::string path;
+    std::string path;   // in the system code page
     DWORD attributes;
+    std::wstring wide_path;
 };
 struct HelpCall {
     HWND window;

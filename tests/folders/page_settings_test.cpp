@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -78,9 +78,9 @@ TEST_F(DefaultIcons, ParseTheShellIconsValues)
 
         EXPECT_EQ(ext->LoadDefaultFolderIcons(), c.result);
 
-        EXPECT_EQ(ext->m_szDefaultFileClosed, c.closed_file);
+        EXPECT_EQ(narrow(ext->m_szDefaultFileClosed), c.closed_file);
         EXPECT_EQ(ext->m_nDefaultIndexClosed, c.closed_index);
-        EXPECT_EQ(ext->m_szDefaultFileOpened, c.opened_file);
+        EXPECT_EQ(narrow(ext->m_szDefaultFileOpened), c.opened_file);
         EXPECT_EQ(ext->m_nDefaultIndexOpened, c.opened_index);
     }
 }
@@ -94,13 +94,13 @@ TEST_F(DefaultIcons, UnterminatedValueOfAnyType)
     const char opened_bytes[] = {'c', ':', '\\', 'z', '.', 'd', 'l', 'l', ',', '8'};
     opened.set(REG_SZ, opened_bytes, sizeof opened_bytes);
     Ext ext;
-    std::memset(ext->m_szDefaultFileClosed, 'X', MAX_PATH);
+    std::wmemset(ext->m_szDefaultFileClosed, L'X', MAX_PATH);
 
     EXPECT_EQ(ext->LoadDefaultFolderIcons(), TRUE);
 
-    EXPECT_STREQ(ext->m_szDefaultFileClosed, "c:\\y.dll");
+    EXPECT_EQ(narrow(ext->m_szDefaultFileClosed), "c:\\y.dll");
     EXPECT_EQ(ext->m_nDefaultIndexClosed, 9);
-    EXPECT_STREQ(ext->m_szDefaultFileOpened, "c:\\z.dll");
+    EXPECT_EQ(narrow(ext->m_szDefaultFileOpened), "c:\\z.dll");
     EXPECT_EQ(ext->m_nDefaultIndexOpened, 8);
 }
 
@@ -108,10 +108,10 @@ class FolderSettings : public ::testing::Test {
 protected:
     FolderSettings() : bpp(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), folder("settings")
     {
-        lstrcpyA(ext->m_szIniPath, folder.record_path().c_str());
-        lstrcpyA(ext->m_szDefaultFileClosed, "c:\\default\\closed.dll");
+        lstrcpyW(ext->m_szIniPath, widen(folder.record_path()).c_str());
+        lstrcpyW(ext->m_szDefaultFileClosed, L"c:\\default\\closed.dll");
         ext->m_nDefaultIndexClosed = 11;
-        lstrcpyA(ext->m_szDefaultFileOpened, "c:\\default\\opened.dll");
+        lstrcpyW(ext->m_szDefaultFileOpened, L"c:\\default\\opened.dll");
         ext->m_nDefaultIndexOpened = -22;
     }
     SavedRegistryValue bpp;
@@ -156,9 +156,9 @@ TEST_F(FolderSettings, WithoutARecordTheDefaultsApply)
 {
     ext->LoadFolderSettings();
 
-    EXPECT_STREQ(ext->m_szFileClosed, "c:\\default\\closed.dll");
+    EXPECT_EQ(narrow(ext->m_szFileClosed), "c:\\default\\closed.dll");
     EXPECT_EQ(ext->m_nIndexClosed, 11);
-    EXPECT_STREQ(ext->m_szFileOpened, "c:\\default\\opened.dll");
+    EXPECT_EQ(narrow(ext->m_szFileOpened), "c:\\default\\opened.dll");
     EXPECT_EQ(ext->m_nIndexOpened, -22);
     EXPECT_EQ(ext->m_nAnimateLarge, 1);
 }
@@ -170,9 +170,9 @@ TEST_F(FolderSettings, TheRecordOverridesEachDefault)
 
     ext->LoadFolderSettings();
 
-    EXPECT_STREQ(ext->m_szFileClosed, "c:\\mine\\c.ico");
+    EXPECT_EQ(narrow(ext->m_szFileClosed), "c:\\mine\\c.ico");
     EXPECT_EQ(ext->m_nIndexClosed, -5);
-    EXPECT_STREQ(ext->m_szFileOpened, "c:\\default\\opened.dll");
+    EXPECT_EQ(narrow(ext->m_szFileOpened), "c:\\default\\opened.dll");
     EXPECT_EQ(ext->m_nIndexOpened, 2);
     EXPECT_EQ(ext->m_nAnimateLarge, 3);
 }

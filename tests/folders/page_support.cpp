@@ -26,6 +26,13 @@ std::string read_ini(const std::string& ini, const char* section, const char* ke
     return value;
 }
 
+std::wstring read_ini(const std::wstring& ini, const wchar_t* section, const wchar_t* key)
+{
+    WCHAR value[MAX_PATH];
+    GetPrivateProfileStringW(section, key, L"<missing>", value, MAX_PATH, ini.c_str());
+    return value;
+}
+
 std::string utf16_file(const std::string& ascii)
 {
     std::string bytes = "\xFF\xFE";
@@ -312,7 +319,12 @@ bool Sheet::cancel_enabled() const
     return IsWindowEnabled(GetDlgItem(m_sheet, IDCANCEL)) != FALSE;
 }
 
-OfferedPage::OfferedPage(const FoldersLibrary& library, const std::string& folder) : selection({folder})
+OfferedPage::OfferedPage(const FoldersLibrary& library, const std::string& folder)
+    : OfferedPage(library, widen(folder))
+{
+}
+
+OfferedPage::OfferedPage(const FoldersLibrary& library, const std::wstring& folder) : selection(folder)
 {
     if (FAILED(library.create(IID_IShellPropSheetExt, &ext)))
         return;

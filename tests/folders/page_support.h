@@ -13,6 +13,7 @@
 std::string read_file(const std::string& path);
 // The text of an INI value, or "<missing>".
 std::string read_ini(const std::string& ini, const char* section, const char* key);
+std::wstring read_ini(const std::wstring& ini, const wchar_t* section, const wchar_t* key);
 // UTF-16LE with its byte-order mark, as the shell writes Desktop.ini.
 std::string utf16_file(const std::string& ascii);
 std::string ascii_from_utf16_file(const std::string& bytes);
@@ -120,6 +121,7 @@ private:
 // library; the pages it added are in the collector.
 struct OfferedPage {
     OfferedPage(const FoldersLibrary& library, const std::string& folder);
+    OfferedPage(const FoldersLibrary& library, const std::wstring& folder);
     ~OfferedPage();
     FakeDataObject selection;
     IShellPropSheetExt* ext = nullptr;

@@ -30,9 +30,10 @@ protected:
         bpp.set_text("4");
     }
 
-    void open()
+    void open() { open(folder.wide_path()); }
+    void open(const std::wstring& path)
     {
-        offered.reset(new OfferedPage(library, folder.path()));
+        offered.reset(new OfferedPage(library, path));
         ASSERT_EQ(offered->collector.pages.size(), 1u);
         sheet.reset(new Sheet(offered->collector.pages));
         ASSERT_NE(sheet->page(), nullptr);
@@ -309,7 +310,7 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "<missing>");
     ASSERT_EQ(calls.notices.size(), 1u);
     EXPECT_EQ(calls.notices[0].event, SHCNE_UPDATEITEM);
-    EXPECT_EQ(calls.notices[0].flags, UINT(SHCNF_PATHA | SHCNF_FLUSHNOWAIT));
+    EXPECT_EQ(calls.notices[0].flags, UINT(SHCNF_PATHW | SHCNF_FLUSHNOWAIT));
     EXPECT_EQ(calls.notices[0].path, folder.path());
     EXPECT_EQ(calls.notices[0].item2, nullptr);
 }
@@ -374,6 +375,63 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
     sheet->press(PSBTN_OK);
     EXPECT_TRUE(customized());
     EXPECT_EQ(calls.notices.size(), 1u);
+}
+
+// A folder of any name, and an icon file of any name, on a system whose
+// code page spells neither: the page is offered, Apply writes the record in
+// UTF-16, the handler answers the wide names and its 8-bit part what the
+// code page spells, and the removal cleans the record.
+TEST_F(IconPage, AFolderAndAnIconOfAnyScript)
+{
+    const std::wstring parent = folder.wide_path() + L"\\\x0444\x043E\x0442\x043E";
+    const std::wstring named = parent + L"\\\x03B5\x03B9\x03BA\x03CC\x03BD\x03B1 \x5199\x771F";
+    const std::wstring icons = named + L"\\\x5199\x771F.dll";
+    const std::wstring ini = named + L"\\Desktop.ini";
+    ASSERT_TRUE(CreateDirectoryW(parent.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(named.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(widen(dll).c_str(), icons.c_str(), FALSE));
+    calls.picked_file = icons;
+    calls.picked_index = 1;
+    open(named);
+
+    select_row(0);
+    click(kChange);
+    sheet->press(PSBTN_OK);
+
+    EXPECT_EQ(read_ini(ini, L".ShellClassInfo", L"CLSID"), widen(kClassText));
+    EXPECT_EQ(read_ini(ini, L"QXIcons", L"IconFileClosed"), icons);
+    EXPECT_EQ(read_ini(ini, L".ShellClassInfo", L"IconResource"), icons + L",1");
+    ASSERT_EQ(calls.notices.size(), 1u);
+    EXPECT_EQ(calls.notices[0].flags, UINT(SHCNF_PATHW | SHCNF_FLUSHNOWAIT));
+    EXPECT_EQ(calls.notices[0].wide_path, named);
+
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(library.create(IID_IPersistFile, &file), S_OK);
+    EXPECT_EQ(file->Load(named.c_str(), STGM_READ), S_OK);
+    IExtractIconW* wide = nullptr;
+    IExtractIconA* ansi = nullptr;
+    ASSERT_EQ(file->QueryInterface(IID_IExtractIconW, reinterpret_cast<void**>(&wide)), S_OK);
+    ASSERT_EQ(file->QueryInterface(IID_IExtractIconA, reinterpret_cast<void**>(&ansi)), S_OK);
+    WCHAR wide_file[MAX_PATH] = L"";
+    char ansi_file[MAX_PATH] = "marker";
+    int index = -99;
+    EXPECT_EQ(wide->GetIconLocation(0, wide_file, MAX_PATH, &index, nullptr), S_OK);
+    EXPECT_EQ(wide_file, icons);
+    EXPECT_EQ(index, 1);
+    HRESULT hr = ansi->GetIconLocation(0, ansi_file, MAX_PATH, &index, nullptr);
+    EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION)) << std::hex << hr;
+    EXPECT_STREQ(ansi_file, "marker");
+    EXPECT_EQ(ansi->GetIconLocation(GIL_OPENICON, ansi_file, MAX_PATH, &index, nullptr), S_OK);
+    EXPECT_EQ(ansi_file, dll);
+    EXPECT_EQ(index, 3);
+    wide->Release();
+    ansi->Release();
+    file->Release();
+
+    open(named);
+    click(kRemove);
+    EXPECT_EQ(read_ini(ini, L".ShellClassInfo", L"CLSID"), L"<missing>");
+    EXPECT_EQ(read_ini(ini, L"QXIcons", L"IconFileClosed"), L"<missing>");
 }
 
 // A file name longer than a path can be is not read cut short (a cut name

@@ -72,9 +72,9 @@ TEST_F(PropSheetExt, OffersThePageOnlyForOneFreeFolder)
     }
 }
 
-// A name that the system code page cannot spell would reach some other
-// folder after conversion; such a folder gets no page.
-TEST_F(PropSheetExt, WideNamesOfFoldersThatTheCodePageCannotName)
+// Any name gets the page, whether the system code page spells it or not;
+// one too long for a path gets none (a cut name is another folder).
+TEST_F(PropSheetExt, WideNamesOfFoldersOfAnyScript)
 {
     struct Case {
         const char* name;
@@ -82,7 +82,8 @@ TEST_F(PropSheetExt, WideNamesOfFoldersThatTheCodePageCannotName)
         size_t pages;
     } cases[] = {
         {"code page name", folder.wide_path() + L"\\caf\u00e9", 1},
-        {"cyrillic name", folder.wide_path() + L"\\\u0444\u043e\u0442\u043e", 0},
+        {"cyrillic name", folder.wide_path() + L"\\\u0444\u043e\u0442\u043e", 1},
+        {"greek and CJK name", folder.wide_path() + L"\\\u03b5\u03b9\u03ba\u03cc\u03bd\u03b1 \u5199\u771f", 1},
         {"longer than a path", folder.wide_path() + L"\\" + std::wstring(300, L'w'), 0},
     };
     for (const Case& c : cases) {

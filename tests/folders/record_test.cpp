@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -35,29 +36,29 @@ TEST(Record, OwnershipTest)
         ScratchFolder folder;
         if (c.record)
             folder.write_record(c.record);
-        EXPECT_EQ(IsFolderCustomizable(folder.record_path().c_str()), c.expected) << c.name;
+        EXPECT_EQ(IsFolderCustomizable(widen(folder.record_path()).c_str()), c.expected) << c.name;
     }
 }
 
 TEST(Record, OwnershipOfFolderThatDoesNotExist)
 {
-    EXPECT_TRUE(IsFolderCustomizable("C:\\no such folder\\at all\\Desktop.ini"));
+    EXPECT_TRUE(IsFolderCustomizable(L"C:\\no such folder\\at all\\Desktop.ini"));
 }
 
 TEST(Record, OverlongRecordPathIsNeverCustomizable)
 {
-    std::string path = "C:\\" + std::string(300, 'a') + "\\Desktop.ini";
+    std::wstring path = L"C:\\" + std::wstring(300, L'a') + L"\\Desktop.ini";
     EXPECT_FALSE(IsFolderCustomizable(path.c_str()));
 }
 
 TEST(Record, RecordPathIsFolderBackslashDesktopIni)
 {
-    char path[MAX_PATH];
-    std::memset(path, 'X', sizeof path);
-    ASSERT_TRUE(MakeRecordPath("C:\\a b\\c", path));
-    EXPECT_STREQ(path, "C:\\a b\\c\\Desktop.ini");
-    ASSERT_TRUE(MakeRecordPath("C:\\", path));
-    EXPECT_STREQ(path, "C:\\\\Desktop.ini");
+    WCHAR path[MAX_PATH];
+    std::wmemset(path, L'X', MAX_PATH);
+    ASSERT_TRUE(MakeRecordPath(L"C:\\a b\\c", path));
+    EXPECT_STREQ(path, L"C:\\a b\\c\\Desktop.ini");
+    ASSERT_TRUE(MakeRecordPath(L"C:\\", path));
+    EXPECT_STREQ(path, L"C:\\\\Desktop.ini");
 }
 
 TEST(Record, RecordPathRefusedExactlyWhenItWouldNotFit)
@@ -67,15 +68,15 @@ TEST(Record, RecordPathRefusedExactlyWhenItWouldNotFit)
     struct { size_t folder_length; BOOL fits; } cases[] = {
         {MAX_PATH - 13, TRUE}, {MAX_PATH - 12, FALSE}, {MAX_PATH - 1, FALSE}, {1000, FALSE}};
     for (const auto& c : cases) {
-        std::string folder(c.folder_length, 'f');
-        char path[MAX_PATH + 16];
-        std::memset(path, 'X', sizeof path);
+        std::wstring folder(c.folder_length, L'f');
+        WCHAR path[MAX_PATH + 16];
+        std::wmemset(path, L'X', MAX_PATH + 16);
         EXPECT_EQ(MakeRecordPath(folder.c_str(), path), c.fits) << c.folder_length;
         if (c.fits)
-            EXPECT_EQ(std::strlen(path), c.folder_length + 12);
+            EXPECT_EQ(std::wcslen(path), c.folder_length + 12);
         else
-            EXPECT_EQ(path[0], '\0') << c.folder_length;
-        EXPECT_EQ(path[MAX_PATH], 'X') << "wrote past the buffer, " << c.folder_length;
+            EXPECT_EQ(path[0], L'\0') << c.folder_length;
+        EXPECT_EQ(path[MAX_PATH], L'X') << "wrote past the buffer, " << c.folder_length;
     }
 }
 

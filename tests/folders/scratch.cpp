@@ -54,6 +54,15 @@ std::wstring widen(const std::string& text)
     return wide;
 }
 
+std::string narrow(const std::wstring& text)
+{
+    std::string bytes(text.size() * 4 + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0], static_cast<int>(bytes.size()), nullptr,
+                                nullptr);
+    bytes.resize(n > 0 ? n - 1 : 0);
+    return bytes;
+}
+
 std::wstring ScratchFolder::wide_path() const
 {
     return widen(path_);

@@ -26,6 +26,8 @@ private:
 };
 
 std::wstring widen(const std::string& text);
+// The text in the system code page, for names it spells.
+std::string narrow(const std::wstring& text);
 
 // A record that names the class, with the given lines of the icon section.
 std::string customized_record(const std::string& icon_lines);

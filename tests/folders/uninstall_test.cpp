@@ -2,6 +2,7 @@
 // (the tests' playground); e: is a floppy, f: a CD-ROM, g: a network drive.
 // scripts/run-scan-test.sh makes that prefix; the tests refuse any other.
 #include "folders/setup_support.h"
+#include "folders/scratch.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -196,8 +197,27 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
         SetFileAttributesA(record_of(c.folder, c.file_name).c_str(), c.attributes);
     }
 
+    // A customized folder whose path the code page cannot spell, UTF-16
+    // record and all.
+    const std::wstring parent = L"d:\\\x0444\x043E\x0442\x043E";
+    const std::wstring named = parent + L"\\\x03B5\x03B9\x03BA\x03CC\x03BD\x03B1 \x5199\x771F";
+    const std::wstring named_ini = named + L"\\Desktop.ini";
+    CreateDirectoryW(parent.c_str(), nullptr);
+    CreateDirectoryW(named.c_str(), nullptr);
+    const std::wstring record_text = L"\xFEFF" + widen(our_record_text());
+    HANDLE file = CreateFileW(named_ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, record_text.c_str(), static_cast<DWORD>(record_text.size() * sizeof(WCHAR)), &written, nullptr);
+    CloseHandle(file);
+
     UninstallRun run = uninstall();
     ASSERT_TRUE(run.finished);
+
+    WCHAR value[MAX_PATH];
+    GetPrivateProfileStringW(L".ShellClassInfo", L"CLSID", L"<missing>", value, MAX_PATH, named_ini.c_str());
+    EXPECT_STREQ(value, L"<missing>");
+    GetPrivateProfileStringW(L"QXIcons", L"IconFileClosed", L"<missing>", value, MAX_PATH, named_ini.c_str());
+    EXPECT_STREQ(value, L"<missing>");
 
     for (const RecordCase& c : cases) {
         SCOPED_TRACE(c.what);
