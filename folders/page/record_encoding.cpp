@@ -16,13 +16,19 @@ static BOOL NeedsWideText(const WCHAR* const* apszValues, int cValues)
     return FALSE;
 }
 
-// A byte-order mark of UTF-16 in either order, or of UTF-8: the profile
-// functions keep such a file in its encoding and write wide text into it.
-static BOOL HasByteOrderMark(const BYTE* pbText, DWORD cbText)
+static BOOL IsUtf16(const BYTE* pbText, DWORD cbText)
 {
-    if (cbText >= 2 && ((pbText[0] == 0xFF && pbText[1] == 0xFE) || (pbText[0] == 0xFE && pbText[1] == 0xFF)))
-        return TRUE;
-    return cbText >= 3 && pbText[0] == 0xEF && pbText[1] == 0xBB && pbText[2] == 0xBF;
+    return cbText >= 2 && ((pbText[0] == 0xFF && pbText[1] == 0xFE) || (pbText[0] == 0xFE && pbText[1] == 0xFF));
+}
+
+// Text after a UTF-8 byte-order mark is UTF-8; any other is in the code page.
+static UINT TextCodePage(const BYTE** ppbText, DWORD* pcbText)
+{
+    if (*pcbText < 3 || (*ppbText)[0] != 0xEF || (*ppbText)[1] != 0xBB || (*ppbText)[2] != 0xBF)
+        return CP_ACP;
+    *ppbText += 3;
+    *pcbText -= 3;
+    return CP_UTF8;
 }
 
 static BOOL WriteAll(HANDLE hFile, const void* pvData, DWORD cbData)
@@ -34,14 +40,15 @@ static BOOL WriteAll(HANDLE hFile, const void* pvData, DWORD cbData)
 // Rewrites the 8-bit text of the open file as UTF-16 from its start.
 static BOOL RewriteAsUtf16(HANDLE hFile, const BYTE* pbText, DWORD cbText)
 {
+    UINT uCodePage = TextCodePage(&pbText, &cbText);
     const char* pszText = reinterpret_cast<const char*>(pbText);
-    int cchText = cbText ? MultiByteToWideChar(CP_ACP, 0, pszText, static_cast<int>(cbText), nullptr, 0) : 0;
+    int cchText = cbText ? MultiByteToWideChar(uCodePage, 0, pszText, static_cast<int>(cbText), nullptr, 0) : 0;
     if (cbText && cchText == 0)
         return FALSE;
     WCHAR* pszWide = static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), 0, (cchText + 1) * sizeof(WCHAR)));
     if (!pszWide)
         return FALSE;
-    MultiByteToWideChar(CP_ACP, 0, pszText, static_cast<int>(cbText), pszWide, cchText);
+    MultiByteToWideChar(uCodePage, 0, pszText, static_cast<int>(cbText), pszWide, cchText);
     BOOL bWritten = SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
                     WriteAll(hFile, &s_chByteOrderMark, sizeof s_chByteOrderMark) &&
                     WriteAll(hFile, pszWide, cchText * sizeof(WCHAR)) && SetEndOfFile(hFile);
@@ -63,7 +70,7 @@ static BOOL MakeRecordWide(const WCHAR* pszIniPath)
                        : nullptr;
     DWORD cbRead = 0;
     if (pbText && ReadFile(hFile, pbText, cbText, &cbRead, nullptr) && cbRead == cbText)
-        bDone = HasByteOrderMark(pbText, cbText) || RewriteAsUtf16(hFile, pbText, cbText);
+        bDone = IsUtf16(pbText, cbText) || RewriteAsUtf16(hFile, pbText, cbText);
     if (pbText)
         HeapFree(GetProcessHeap(), 0, pbText);
     CloseHandle(hFile);
