@@ -1,3 +1,4 @@
+#include "server/act_ctx.h"
 #include "server/class_factory.h"
 #include "server/module.h"
 
@@ -11,6 +12,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         g_hInstance = hInstance;
         return TRUE;
     case DLL_PROCESS_DETACH:
+        ReleaseModuleActCtx();
         if (g_hShell32)
             FreeLibrary(g_hShell32);
         return TRUE;

@@ -1,6 +1,7 @@
 #include "server/prop_sheet_ext.h"
 
 #include "page/page_dlg.h"
+#include "server/act_ctx.h"
 #include "server/module.h"
 #include "server/record.h"
 
@@ -108,8 +109,8 @@ STDMETHODIMP CIconPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPAR
 
 HRESULT CIconPropSheetExt::OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
 {
-    PROPSHEETPAGEA page = {};
-    page.dwSize = PROPSHEETPAGEA_V1_SIZE;
+    PROPSHEETPAGEA_V3 page = {};
+    page.dwSize = sizeof page;
     page.dwFlags = PSP_USEHICON | PSP_USETITLE | PSP_USEREFPARENT | PSP_USECALLBACK;
     page.hInstance = g_hInstance;
     page.pszTemplate = MAKEINTRESOURCEA(s_nPageTemplate);
@@ -119,6 +120,11 @@ HRESULT CIconPropSheetExt::OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM l
     page.lParam = reinterpret_cast<LPARAM>(this);
     page.pfnCallback = PageCallback;
     page.pcRefParent = reinterpret_cast<UINT*>(const_cast<LONG*>(&g_cModuleRefs));
+    // Without a context of its own the page gets the old, unthemed controls,
+    // even inside a Properties dialog drawn with the themed ones.
+    page.hActCtx = ModuleActCtx();
+    if (page.hActCtx)
+        page.dwFlags |= PSP_USEFUSIONCONTEXT;
 
     AddRef();
     HPROPSHEETPAGE hPage = CreatePropertySheetPageA(&page);

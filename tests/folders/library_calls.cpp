@@ -102,6 +102,19 @@ BOOL WINAPI record_image_list_destroy(HIMAGELIST list)
     return ImageList_Destroy(list);
 }
 
+HPROPSHEETPAGE WINAPI record_page(LPCPROPSHEETPAGEA page)
+{
+    bool has_context = page->dwSize >= sizeof(PROPSHEETPAGEA_V3);
+    g_calls.pages.push_back({page->dwFlags, has_context ? page->hActCtx : nullptr});
+    return CreatePropertySheetPageA(page);
+}
+
+void WINAPI record_context_release(HANDLE context)
+{
+    g_calls.released_contexts.push_back(context);
+    ReleaseActCtx(context);
+}
+
 UINT WINAPI system_code_page()
 {
     return g_calls.utf8_code_page ? CP_UTF8 : GetACP();
@@ -192,6 +205,8 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(convert_as_windows)},
         {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(find_procedure)},
         {"comctl32.dll", "ImageList_Destroy", reinterpret_cast<void*>(record_image_list_destroy)},
+        {"comctl32.dll", "CreatePropertySheetPageA", reinterpret_cast<void*>(record_page)},
+        {"kernel32.dll", "ReleaseActCtx", reinterpret_cast<void*>(record_context_release)},
     };
     for (const Patch& patch : patches)
         patch_import(module, patch.dll, patch.name, patch.replacement);

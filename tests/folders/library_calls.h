@@ -2,11 +2,12 @@
 // Calls that folders.dll makes through its import table, recorded by the
 // tests: what Wine does not let a test see (its SHChangeNotify drops the
 // SHCNF_DWORD form before any listener sees it, it keeps no read-only
-// attribute on folders) and what must not really run (WinHelpA). Where Wine
-// is more lenient than Windows, the library meets Windows' rules: profile
-// writes fail while the file is read-only (Wine writes them for root), and
-// a conversion to UTF-8 refuses the best-fit flag and the default-character
-// report.
+// attribute on folders, its property sheet ignores a page's activation
+// context, and no call tells whether a context was given back) and what must
+// not really run (WinHelpA). Where Wine is more lenient than Windows, the
+// library meets Windows' rules: profile writes fail while the file is
+// read-only (Wine writes them for root), and a conversion to UTF-8 refuses
+// the best-fit flag and the default-character report.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -38,6 +39,10 @@ struct HelpCall {
     UINT command;
     std::vector<DWORD> map;   // the pairs, up to and with the closing zeros
 };
+struct PageCall {
+    DWORD flags;
+    HANDLE context;   // hActCtx, or null when the description is too short to hold one
+};
 struct ImageListDestroyCall {
     HIMAGELIST list;
     int images;   // what the list still held when the library destroyed it
@@ -49,6 +54,8 @@ struct LibraryCalls {
     std::vector<AttributeCall> attribute_sets;
     std::vector<HelpCall> help;        // not passed on: no help program runs
     std::vector<ImageListDestroyCall> image_list_destroys;
+    std::vector<PageCall> pages;       // passed on
+    std::vector<HANDLE> released_contexts;
     // Every profile write fails while set, as for a file the user may not write.
     bool refuse_profile_writes = false;
     // Every profile write to this one section fails.

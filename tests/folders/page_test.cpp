@@ -18,6 +18,26 @@ const char kClassText[] = "{5E676C24-194A-11d1-9FCB-4854E821E610}";
 enum { kList = 1000, kChange = 1001, kDefault = 1002, kProductName = 1003, kAnimate = 1004,
        kAllColors = 1005, kRemove = 1006, kProductInfo = 1010, kRemoveLabel = 1026 };
 
+// Windows makes a page that sets PSP_USEFUSIONCONTEXT in the page's own
+// activation context; Wine's property sheet ignores the flag, so the tests
+// make the sheet, and with it the page, in that context themselves.
+class PageContext {
+public:
+    explicit PageContext(const PageCall& page)
+    {
+        if ((page.flags & PSP_USEFUSIONCONTEXT) && page.context)
+            ActivateActCtx(page.context, &m_cookie);
+    }
+    ~PageContext()
+    {
+        if (m_cookie)
+            DeactivateActCtx(0, m_cookie);
+    }
+
+private:
+    ULONG_PTR m_cookie = 0;
+};
+
 class IconPage : public ::testing::Test {
 protected:
     void SetUp() override
@@ -35,6 +55,8 @@ protected:
     {
         offered.reset(new OfferedPage(library, path));
         ASSERT_EQ(offered->collector.pages.size(), 1u);
+        ASSERT_FALSE(calls.pages.empty());
+        PageContext context(calls.pages.back());
         sheet.reset(new Sheet(offered->collector.pages));
         ASSERT_NE(sheet->page(), nullptr);
     }
@@ -127,6 +149,20 @@ TEST_F(IconPage, StartsWithTheShellsFolderIconsForAFreshFolder)
     EXPECT_EQ(GetWindowLongA(sheet->control(kDefault), GWL_STYLE) & WS_VISIBLE, 0);
     EXPECT_EQ(text_of(kProductName), "Nimbrel Shell extension ver 1.0");
     EXPECT_NE(text_of(kProductInfo), "");
+}
+
+// Today's Properties dialog is drawn with the common controls version 6; the
+// page asks for them too, whatever the shell's own context. Only their
+// buttons know BCM_GETIDEALSIZE.
+TEST_F(IconPage, IsMadeWithTheThemedCommonControls)
+{
+    open();
+
+    ASSERT_EQ(calls.pages.size(), 1u);
+    EXPECT_NE(calls.pages[0].flags & PSP_USEFUSIONCONTEXT, 0u);
+    SIZE ideal = {};
+    EXPECT_TRUE(SendMessageA(sheet->control(kChange), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+    EXPECT_GT(ideal.cx, 0);
 }
 
 TEST_F(IconPage, StartsWithTheFoldersOwnChoice)

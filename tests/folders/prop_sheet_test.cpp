@@ -1,5 +1,6 @@
 // The property-sheet extension as the shell meets it: which selections get
 // the "Icon" page, what the page holds on the object and on the module.
+#include "library_calls.h"
 #include "page_support.h"
 
 #include <gtest/gtest.h>
@@ -203,6 +204,32 @@ TEST_F(PropSheetExt, ARefusedPageLeavesNothingBehind)
 
     EXPECT_EQ(ext->Release(), 0u);
     EXPECT_EQ(library.can_unload_now(), S_OK);
+}
+
+// The pages' activation context is made once for the library's life and
+// given back when the library unloads: the shell loads and frees extensions
+// for as long as the user is logged on.
+TEST(PageContext, MadeOnceAndGivenBackWhenTheLibraryUnloads)
+{
+    LibraryCalls& calls = library_calls();
+    calls.clear();
+    {
+        FoldersLibrary library;
+        ASSERT_TRUE(library.loaded());
+        record_library_calls(library.module);
+        ScratchFolder folder("sheet-context");
+        for (int i = 0; i < 2; ++i) {
+            OfferedPage offered(library, folder.path());
+            ASSERT_EQ(offered.collector.pages.size(), 1u);
+            DestroyPropertySheetPage(offered.collector.pages[0]);
+        }
+        EXPECT_TRUE(calls.released_contexts.empty());
+    }
+
+    ASSERT_EQ(calls.pages.size(), 2u);
+    EXPECT_NE(calls.pages[0].context, nullptr);
+    EXPECT_EQ(calls.pages[1].context, calls.pages[0].context) << "a context for each page";
+    EXPECT_EQ(calls.released_contexts, std::vector<HANDLE>{calls.pages[0].context});
 }
 
 }

@@ -12,11 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -80,6 +83,57 @@ DWORD run_inf_section(const char* section, const std::string& inf)
 }
 
 std::string installed_inf() { return system_path("inf\\folders.inf", true); }
+
+const char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FolderIcons";
+
+std::string entry_text(const char* value)
+{
+    char text[MAX_PATH];
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEntryKey, value, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return text;
+}
+
+DWORD entry_number(const char* value)
+{
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    RegGetValueA(HKEY_LOCAL_MACHINE, kEntryKey, value, RRF_RT_REG_DWORD, nullptr, &number, &size);
+    return number;
+}
+
+// A text of FILE's version resource, in the one language the library has.
+std::string version_text(const std::string& file, const char* name)
+{
+    std::vector<char> data(GetFileVersionInfoSizeA(file.c_str(), nullptr));
+    char* text = nullptr;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (data.empty() || !GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+        !VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+        return "<missing>";
+    return text;
+}
+
+// The colour pixels of the icon at FILE and INDEX (negative: a resource
+// identifier), to tell icons apart; empty when there is none.
+std::vector<BYTE> icon_bits(const std::string& file, int index)
+{
+    std::vector<BYTE> bits;
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file.c_str(), static_cast<UINT>(index));
+    ICONINFO info = {};
+    if (reinterpret_cast<UINT_PTR>(icon) <= 1 || !GetIconInfo(icon, &info))
+        return bits;
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    bits.resize(bitmap.bmWidthBytes * bitmap.bmHeight);
+    GetBitmapBits(info.hbmColor, static_cast<LONG>(bits.size()), bits.data());
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+    return bits;
+}
 
 std::string lines_of(const RegistrySnapshot& lines)
 {
@@ -202,6 +256,28 @@ TEST_F(Setup, InstallRegistersTheClassInItsRoles)
     EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
                            "{5E676C24-194A-11d1-9FCB-4854E821E610}", RRF_RT_REG_SZ, nullptr, approved, &approved_size),
               ERROR_SUCCESS);
+}
+
+// What the list of installed programs shows and offers: the library's own
+// version, maker and product icon, and removal only.
+TEST_F(Setup, TheUninstallEntryDescribesTheLibrary)
+{
+    const std::string library = system_path("folders.dll");
+    ASSERT_TRUE(file_exists(library));
+
+    EXPECT_EQ(entry_text("DisplayName"), "Folder icons");
+    EXPECT_EQ(entry_text("DisplayVersion"), version_text(library, "ProductVersion"));
+    EXPECT_EQ(entry_text("Publisher"), "Nimbrel");
+    EXPECT_EQ(version_text(library, "CompanyName"), "Nimbrel");
+    std::string icon = entry_text("DisplayIcon");
+    size_t comma = icon.rfind(',');
+    ASSERT_NE(comma, std::string::npos) << icon;
+    EXPECT_EQ(lstrcmpiA(icon.substr(0, comma).c_str(), library.c_str()), 0) << icon;
+    const int product_icon = -137;
+    EXPECT_FALSE(icon_bits(library, product_icon).empty());
+    EXPECT_EQ(icon_bits(library, std::atoi(icon.c_str() + comma + 1)), icon_bits(library, product_icon)) << icon;
+    EXPECT_EQ(entry_number("NoModify"), 1u);
+    EXPECT_EQ(entry_number("NoRepair"), 1u);
 }
 
 TEST_F(Setup, ShellBindsTheCustomizedFolderThroughTheLibrary)
