@@ -80,6 +80,19 @@ TEST_F(AboutBox, ClosingFromTheCaptionEndsTheProgram)
     EXPECT_EQ(wait_for_exit(saver, 5000), 0u);
 }
 
+// The screen-saver settings list a saver by its string 1, which they cut at
+// 25 characters; without it they would show the file name, "saver".
+TEST(ShippedFile, NamesTheProductForTheSettingsList)
+{
+    HMODULE file = LoadLibraryExA(sibling_path("saver.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr) << GetLastError();
+    char name[64] = "";
+    int length = LoadStringA(file, 1, name, sizeof name);
+    FreeLibrary(file);
+    EXPECT_EQ(std::string(name), "3D Vorant");
+    EXPECT_LE(length, 25);
+}
+
 TEST(AboutMode, EveryConfigurationFormOpensTheBox)
 {
     for (const char* argument : {"/c", "/C", "xc", "C", "-c:99"}) {
