@@ -4,6 +4,7 @@
 #include "scene/scene.h"
 #include "scene/surface.h"
 #include "shell/about_box.h"
+#include "shell/display_power.h"
 #include "shell/render_thread.h"
 #include "shell/virtual_screen.h"
 #include "shell/window.h"
@@ -116,10 +117,11 @@ void run_full_screen()
     start_render_thread();
     random_seed_from_clock();
     closing_requested = false;
-    place_drawn_area(screen);
     window_dc = GetDC(main_window);
     surface_create(surface, window_dc, 600, 400, 300, 200, 0);
+    fit_drawn_area(screen);
     blank_window(screen);
+    watch_display_power(main_window);
     point_set_polar_param(camera, 200, 60, 40, 200);
     set_depth_range(150, 350);
     scene_start();
