@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -73,6 +74,7 @@ TEST_F(FullScreenShow, KeepsItsSizeOnAScaledMonitor)
     EXPECT_GT(lit.inside, 100) << "the cloud was not drawn, at " << dpi << " DPI";
     EXPECT_EQ(lit.outside, 0) << "lit outside the drawn area of " << width << " x " << height;
     EXPECT_EQ(lit.off_grid, 0) << "points that are not squares of " << scale << " x " << scale;
+    std::printf("at %d DPI, points of %d x %d pixels\n", dpi, scale, scale);
 }
 
 TEST_F(FullScreenShow, CreationAnsweredWithoutDefaultProcessing)
