@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-std::atomic<bool> display_off;
+bool display_off;
 
 namespace {
 
@@ -10,18 +10,6 @@ namespace {
 const GUID console_display_state = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 const DWORD display_state_off = 0;
-
-// Signalled while the display is on.
-HANDLE display_on = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-
-void set_display_off(bool off)
-{
-    display_off = off;
-    if (off)
-        ResetEvent(display_on);
-    else
-        SetEvent(display_on);
-}
 
 }
 
@@ -41,10 +29,5 @@ void on_power_notice(WPARAM event, LPARAM data)
         return;
     DWORD state;
     std::memcpy(&state, setting->Data, sizeof state);
-    set_display_off(state == display_state_off);
-}
-
-void wait_for_display(DWORD timeout_ms)
-{
-    WaitForSingleObject(display_on, timeout_ms);
+    display_off = state == display_state_off;
 }

@@ -4,14 +4,9 @@
 // display is on or dimmed again.
 #include <windows.h>
 
-#include <atomic>
-
-extern std::atomic<bool> display_off;
+extern bool display_off;
 
 // Asks the system to tell WINDOW when the display turns off and on.
 void watch_display_power(HWND window);
 // Takes note of a WM_POWERBROADCAST notice.
 void on_power_notice(WPARAM event, LPARAM data);
-// For the render thread: returns once the display is on again, or after
-// TIMEOUT_MS at the latest.
-void wait_for_display(DWORD timeout_ms);

@@ -5,12 +5,11 @@
 #include "scene/surface.h"
 #include "shell/display_power.h"
 #include "shell/modes.h"
-#include "shell/render_thread.h"
 #include "shell/virtual_screen.h"
 
 HWND main_window;
 bool closing_requested;
-std::atomic<bool> show_finished;
+bool show_finished;
 
 const char saver_class_name[] = "VorantScreenSaverClass";
 
@@ -43,15 +42,6 @@ void on_display_change()
 {
     if (!preview_mode)
         cover_virtual_screen();
-}
-
-// The animation moves only here, so it stands still while no frame is asked
-// for; a request already queued when the display went off is dropped.
-void on_frame_request()
-{
-    frame_requested = false;
-    if (!display_off)
-        render_frame();
 }
 
 // The system asks for a repaint only when the window lost what it showed:
@@ -100,9 +90,6 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     switch (message) {
     case WM_DESTROY:
         PostQuitMessage(0);
-        return 0;
-    case frame_request:
-        on_frame_request();
         return 0;
     case WM_PAINT:
         on_paint(window);
