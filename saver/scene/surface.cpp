@@ -18,6 +18,8 @@ DWORD pixel_of(COLORREF colour)
 
 void fill_pixels(const Surface& s, const RECT& area)
 {
+    if (!s.bits)
+        return;
     int stride = surface_pixel_width(s);
     for (int y = area.top * s.scale; y < area.bottom * s.scale; ++y) {
         DWORD* row = s.bits + static_cast<size_t>(y) * stride;
@@ -40,6 +42,19 @@ void add_point(RECT& area, int x, int y)
         area.top = y;
     if (y >= area.bottom)
         area.bottom = y + 1;
+}
+
+// Top-down, 32 bits a pixel: a point's colour is one word of the bits.
+HBITMAP new_bitmap(int width, int height, void** bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(surface_dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
 void copy_area(const Surface& s, HDC destination, int x, int y, const RECT& area)
@@ -75,20 +90,16 @@ void surface_set_scale(Surface& s, int scale)
 {
     if (scale == s.scale && surface_bitmap)
         return;
-    s.scale = scale;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = surface_pixel_width(s);
-    info.bmiHeader.biHeight = -surface_pixel_height(s);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(surface_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = new_bitmap(s.width * scale, s.height * scale, &bits);
+    // Without the memory for a larger one, the show keeps the bitmap it has.
+    if (!bitmap)
+        return;
     SelectObject(surface_dc, bitmap);
     if (surface_bitmap)
         DeleteObject(surface_bitmap);
     surface_bitmap = bitmap;
+    s.scale = scale;
     s.bits = static_cast<DWORD*>(bits);
     SetRect(&s.lit, 0, 0, s.width, s.height);
     surface_clear(s);
@@ -106,7 +117,7 @@ void surface_clear(Surface& s)
 
 void surface_plot(Surface& s, int x, int y, COLORREF colour)
 {
-    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
+    if (!s.bits || x < 0 || y < 0 || x >= s.width || y >= s.height)
         return;
     add_point(s.lit, x, y);
     int stride = surface_pixel_width(s);
