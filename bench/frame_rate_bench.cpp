@@ -1,29 +1,44 @@
-// Runs the full-screen show for a few seconds and reports how many frames it
-// drew per second and what each frame cost the processor.
-#include "scene/points.h"
+// The full-screen show at the display's rate, beside a reference measured in
+// the same run: one thread doing today's method 60 times a second (clear the
+// whole area, one SetPixel per point, copy the whole area). Reports frames
+// per second, processor time per frame, the share of one core, and the ratio
+// of the show's time per frame to the reference's, at scale 1 and 2.
+// With --minutes N it runs the show for N minutes instead and reports the
+// cost of its first minute beside that of its last.
+#include "animation/projection.h"
+#include "scene/random.h"
 #include "scene/scene.h"
+#include "scene/surface.h"
+#include "shell/display_scale.h"
+#include "shell/frame_pacer.h"
 #include "shell/modes.h"
+#include "shell/show_loop.h"
 #include "shell/window.h"
 
 #include <windows.h>
 
-#include <atomic>
+#include <mmsystem.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 
 namespace {
 
-const DWORD measured_ms = 4000;
-const DWORD warm_up_ms = 500;
+const DWORD warm_up_ms = 1000;
+const DWORD measured_ms = 6000;
+const DWORD minute_ms = 60000;
 
-std::atomic<int> paints;
-WNDPROC saver_proc;
+struct Figures {
+    int frames;
+    double seconds;
+    double cpu_ms;
 
-LRESULT CALLBACK counting_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (message == WM_PAINT)
-        ++paints;
-    return CallWindowProcA(saver_proc, window, message, wparam, lparam);
-}
+    double per_second() const { return frames / seconds; }
+    double cpu_per_frame() const { return frames ? cpu_ms / frames : 0.0; }
+    double core_share() const { return 100.0 * cpu_ms / (seconds * 1000.0); }
+};
 
 double process_cpu_ms()
 {
@@ -42,38 +57,176 @@ double seconds_now()
     return static_cast<double>(now.QuadPart) / frequency.QuadPart;
 }
 
-DWORD WINAPI measure_then_end_show(LPVOID)
+struct Sample {
+    int frames;
+    double cpu_ms;
+    double seconds;
+};
+
+Sample sample(int frames)
 {
+    return {frames, process_cpu_ms(), seconds_now()};
+}
+
+Figures between(const Sample& begin, const Sample& end)
+{
+    return {end.frames - begin.frames, end.seconds - begin.seconds, end.cpu_ms - begin.cpu_ms};
+}
+
+// The reference: today's method on one thread, paced as the show is.
+Figures run_reference(int scale)
+{
+    int width = 600 * scale, height = 400 * scale;
+    int screen_width = GetSystemMetrics(SM_CXSCREEN), screen_height = GetSystemMetrics(SM_CYSCREEN);
+    HWND window = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, screen_width,
+                                  screen_height, nullptr, nullptr, nullptr, nullptr);
+    HDC window_dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(window_dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(window_dc, width, height);
+    HGDIOBJ old_bitmap = SelectObject(memory, bitmap);
+    SelectObject(memory, GetStockObject(BLACK_BRUSH));
+    SelectObject(memory, GetStockObject(BLACK_PEN));
+    int left = (screen_width - width) / 2, top = (screen_height - height) / 2;
+
+    random_seed(7);
+    scene_start();
+    for (auto& row : particles)
+        for (Particle& p : row)
+            particle_project(p);
+
+    timeBeginPeriod(1);
+    FramePacer pacer;
+    frame_pacer_start(pacer, frames_per_second);
+    int frames = 0;
+    Sample begin = {};
+    bool measuring = false;
+    double start = seconds_now();
+    for (;;) {
+        double elapsed_ms = (seconds_now() - start) * 1000;
+        if (!measuring && elapsed_ms >= warm_up_ms) {
+            begin = sample(frames);
+            measuring = true;
+        }
+        if (elapsed_ms >= warm_up_ms + measured_ms)
+            break;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Rectangle(memory, 0, 0, width, height);
+        for (auto& row : particles)
+            for (const Particle& p : row)
+                for (int i = 0; i < scale * scale; ++i)
+                    SetPixel(memory, p.screen_x * scale + i % scale, p.screen_y * scale + i / scale,
+                             p.pos.param);
+        BitBlt(window_dc, left, top, width, height, memory, 0, 0, SRCCOPY);
+        ++frames;
+        frame_pacer_wait(pacer);
+    }
+    Figures figures = between(begin, sample(frames));
+    timeEndPeriod(1);
+
+    SelectObject(memory, old_bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, window_dc);
+    DestroyWindow(window);
+    return figures;
+}
+
+struct ShowRun {
+    int intervals;
+    DWORD interval_ms;
+    Figures first;
+    Figures last;
+};
+
+DWORD WINAPI measure_then_close(LPVOID parameter)
+{
+    auto* run = static_cast<ShowRun*>(parameter);
     while (!(main_window && IsWindowVisible(main_window)))
         Sleep(5);
-    saver_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_proc)));
     Sleep(warm_up_ms);
-
-    int frames_before = paints;
-    double cpu_before = process_cpu_ms();
-    double start = seconds_now();
-    Sleep(measured_ms);
-    int frames = paints - frames_before;
-    double cpu_ms = process_cpu_ms() - cpu_before;
-    double seconds = seconds_now() - start;
-
-    std::printf("frames per second:       %.1f\n", frames / seconds);
-    std::printf("CPU time per frame:      %.3f ms\n", frames ? cpu_ms / frames : 0.0);
-    std::printf("CPU share of one core:   %.1f %%\n", 100.0 * cpu_ms / (seconds * 1000.0));
-    std::fflush(stdout);
-    PostMessageA(main_window, WM_KEYDOWN, VK_SPACE, 0);
+    for (int i = 0; i < run->intervals; ++i) {
+        Sample begin = sample(frames_drawn);
+        Sleep(run->interval_ms);
+        Figures figures = between(begin, sample(frames_drawn));
+        if (i == 0)
+            run->first = figures;
+        run->last = figures;
+    }
+    // A close from outside ends the show at once, without its closing.
+    PostMessageA(main_window, WM_CLOSE, 0, 0);
     return 0;
 }
 
+int dpi;
+
+int pretend_dpi()
+{
+    return dpi;
 }
 
-int main()
+void run_show(ShowRun& run, int scale)
+{
+    dpi = 96 * scale;
+    primary_dpi_reader = pretend_dpi;
+    main_window = nullptr;
+    show_finished = false;
+    HANDLE watcher = CreateThread(nullptr, 0, measure_then_close, &run, 0, nullptr);
+    run_full_screen();
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+}
+
+void print(const char* what, const Figures& f)
+{
+    std::printf("%-44s %5.1f frames/s  %6.3f ms CPU per frame  %5.2f %% of a core\n", what,
+                f.per_second(), f.cpu_per_frame(), f.core_share());
+}
+
+void print_ratio(const Figures& show, const Figures& reference)
+{
+    std::printf("%-44s %.2f\n", "  ratio show / reference (CPU per frame):",
+                show.cpu_per_frame() / reference.cpu_per_frame());
+}
+
+void compare_with_reference()
+{
+    for (int scale : {1, 2}) {
+        Figures reference = run_reference(scale);
+        ShowRun show = {1, measured_ms, {}, {}};
+        run_show(show, scale);
+        char what[64];
+        std::snprintf(what, sizeof what, "reference at k = %d (today's method):", scale);
+        print(what, reference);
+        std::snprintf(what, sizeof what, "show at k = %d:", scale);
+        print(what, show.first);
+        print_ratio(show.first, reference);
+        std::fflush(stdout);
+    }
+}
+
+void long_run(int minutes)
+{
+    ShowRun show = {minutes, minute_ms, {}, {}};
+    run_show(show, 1);
+    std::printf("show at k = 1 for %d minutes\n", minutes);
+    print("first minute:", show.first);
+    print("last minute:", show.last);
+    std::printf("%-44s %.2f\n", "  last / first (CPU per frame):",
+                show.last.cpu_per_frame() / show.first.cpu_per_frame());
+}
+
+}
+
+int main(int argc, char** argv)
 {
     build_trig_tables();
     set_depth_range(depth_near, depth_far);
-    HANDLE watcher = CreateThread(nullptr, 0, measure_then_end_show, nullptr, 0, nullptr);
-    run_full_screen();
-    WaitForSingleObject(watcher, INFINITE);
+    point_set_polar_param(camera, 200, 60, 40, 200);
+    if (argc > 2 && std::strcmp(argv[1], "--minutes") == 0)
+        long_run(std::atoi(argv[2]) > 1 ? std::atoi(argv[2]) : 2);
+    else
+        compare_with_reference();
     return 0;
 }

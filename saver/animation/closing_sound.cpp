@@ -15,6 +15,8 @@ const int longest_sound_ms = 5000;
 const int output_delay_ms = 200;
 
 DWORD sound_ends_at;
+// The tick counter wraps: an end that was never set is no time at all.
+bool sound_started;
 
 bool play_sound_file(const char* path)
 {
@@ -60,10 +62,13 @@ void start_closing_sound()
     int length = wave_length_ms(sound_path);
     bool heard = closing_sound_player(sound_path) && length > 0;
     sound_ends_at = started + static_cast<DWORD>(heard ? length + output_delay_ms : 0);
+    sound_started = true;
 }
 
 int closing_sound_left_ms()
 {
+    if (!sound_started)
+        return 0;
     int left = static_cast<int>(sound_ends_at - GetTickCount());
     return left > 0 ? left : 0;
 }

@@ -12,6 +12,5 @@ int wave_length_ms(const char* path);
 // Starts the sound of sound_path and notes when it will have ended.
 void start_closing_sound();
 // What is still to be heard, in milliseconds; 0 once the sound has ended or
-// when it was never played. Read by the render thread once the show has
-// finished, after the main thread wrote it.
+// when it was never played.
 int closing_sound_left_ms();

@@ -116,8 +116,6 @@ void drift_camera_spin()
 
 void render_frame()
 {
-    PAINTSTRUCT paint;
-    BeginPaint(main_window, &paint);
     spin_camera();
     drift_camera_spin();
     // A close does not wait for the glide under way to end.
@@ -126,5 +124,4 @@ void render_frame()
     advance_figure();
     draw_particles();
     surface_present(surface, window_dc, view_left, view_top);
-    EndPaint(main_window, &paint);
 }

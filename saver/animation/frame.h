@@ -1,5 +1,6 @@
 #pragma once
-// One frame of the show, drawn on the main thread for each paint request.
+// One frame of the show, drawn on the main thread for each frame the render
+// thread asks for.
 #include "scene/points.h"
 
 extern int spin_theta;

@@ -63,5 +63,5 @@ void particle_project(Particle& p)
 
 void particle_plot(const Particle& p)
 {
-    SetPixel(surface_dc, p.screen_x, p.screen_y, depth_colour(p));
+    surface_plot(surface, p.screen_x, p.screen_y, depth_colour(p));
 }

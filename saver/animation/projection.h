@@ -1,5 +1,5 @@
 #pragma once
-// From a particle's place in the world to one depth-faded pixel.
+// From a particle's place in the world to one depth-faded point.
 #include "animation/particle.h"
 
 void particle_project(Particle& p);

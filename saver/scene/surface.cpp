@@ -8,16 +8,72 @@ HBRUSH black_brush;
 HPEN back_pen;
 HBRUSH back_brush;
 
+namespace {
+
+// Colour references hold red in the low byte; the bitmap's pixels blue.
+DWORD pixel_of(COLORREF colour)
+{
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+
+void fill_pixels(const Surface& s, const RECT& area)
+{
+    if (!s.bits)
+        return;
+    int stride = surface_pixel_width(s);
+    for (int y = area.top * s.scale; y < area.bottom * s.scale; ++y) {
+        DWORD* row = s.bits + static_cast<size_t>(y) * stride;
+        for (int x = area.left * s.scale; x < area.right * s.scale; ++x)
+            row[x] = s.background;
+    }
+}
+
+void add_point(RECT& area, int x, int y)
+{
+    if (area.right <= area.left) {
+        SetRect(&area, x, y, x + 1, y + 1);
+        return;
+    }
+    if (x < area.left)
+        area.left = x;
+    if (x >= area.right)
+        area.right = x + 1;
+    if (y < area.top)
+        area.top = y;
+    if (y >= area.bottom)
+        area.bottom = y + 1;
+}
+
+// Top-down, 32 bits a pixel: a point's colour is one word of the bits.
+HBITMAP new_bitmap(int width, int height, void** bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(surface_dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+void copy_area(const Surface& s, HDC destination, int x, int y, const RECT& area)
+{
+    int k = s.scale;
+    BitBlt(destination, x + area.left * k, y + area.top * k, (area.right - area.left) * k,
+           (area.bottom - area.top) * k, surface_dc, area.left * k, area.top * k, SRCCOPY);
+}
+
+}
+
 void surface_create(Surface& s, HDC window_dc, int width, int height,
                     int centre_x, int centre_y, COLORREF background)
 {
     surface_dc = CreateCompatibleDC(window_dc);
-    surface_bitmap = CreateCompatibleBitmap(window_dc, width, height);
     black_pen = CreatePen(PS_SOLID, 1, 0);
     back_pen = CreatePen(PS_SOLID, 1, background);
     black_brush = CreateSolidBrush(0);
     back_brush = CreateSolidBrush(background);
-    SelectObject(surface_dc, surface_bitmap);
     SelectObject(surface_dc, black_brush);
     s.width = width;
     s.height = height;
@@ -25,16 +81,76 @@ void surface_create(Surface& s, HDC window_dc, int width, int height,
     // always the exact middle of an odd-sized window.
     s.centre_x = centre_x;
     s.centre_y = centre_y;
+    s.background = pixel_of(background);
+    s.scale = 0;
+    surface_set_scale(s, 1);
 }
 
-void surface_clear(const Surface& s)
+void surface_set_scale(Surface& s, int scale)
 {
-    SelectObject(surface_dc, back_brush);
-    SelectObject(surface_dc, back_pen);
-    Rectangle(surface_dc, 0, 0, s.width, s.height);
+    if (scale == s.scale && surface_bitmap)
+        return;
+    void* bits = nullptr;
+    HBITMAP bitmap = new_bitmap(s.width * scale, s.height * scale, &bits);
+    // Without the memory for a larger one, the show keeps the bitmap it has.
+    if (!bitmap)
+        return;
+    SelectObject(surface_dc, bitmap);
+    if (surface_bitmap)
+        DeleteObject(surface_bitmap);
+    surface_bitmap = bitmap;
+    s.scale = scale;
+    s.bits = static_cast<DWORD*>(bits);
+    SetRect(&s.lit, 0, 0, s.width, s.height);
+    surface_clear(s);
+    surface_expose(s);
 }
 
-void surface_present(const Surface& s, HDC destination, int x, int y)
+void surface_clear(Surface& s)
 {
-    BitBlt(destination, x, y, s.width, s.height, surface_dc, 0, 0, SRCCOPY);
+    // The last copy may still be reading the bits.
+    GdiFlush();
+    fill_pixels(s, s.lit);
+    s.cleared = s.lit;
+    SetRectEmpty(&s.lit);
+}
+
+void surface_plot(Surface& s, int x, int y, COLORREF colour)
+{
+    if (!s.bits || x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return;
+    add_point(s.lit, x, y);
+    int stride = surface_pixel_width(s);
+    DWORD pixel = pixel_of(colour);
+    DWORD* row = s.bits + static_cast<size_t>(y) * s.scale * stride + x * s.scale;
+    for (int i = 0; i < s.scale; ++i, row += stride)
+        for (int j = 0; j < s.scale; ++j)
+            row[j] = pixel;
+}
+
+void surface_present(Surface& s, HDC destination, int x, int y)
+{
+    RECT area;
+    if (s.whole_pending)
+        SetRect(&area, 0, 0, s.width, s.height);
+    else
+        UnionRect(&area, &s.lit, &s.cleared);
+    s.whole_pending = false;
+    if (!IsRectEmpty(&area))
+        copy_area(s, destination, x, y, area);
+}
+
+void surface_expose(Surface& s)
+{
+    s.whole_pending = true;
+}
+
+int surface_pixel_width(const Surface& s)
+{
+    return s.width * s.scale;
+}
+
+int surface_pixel_height(const Surface& s)
+{
+    return s.height * s.scale;
 }

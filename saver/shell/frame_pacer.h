@@ -1,5 +1,5 @@
 #pragma once
-// Holds repaint requests to a steady display rate. Deadlines are absolute, so
+// Holds the frames to a steady display rate. Deadlines are absolute, so
 // the coarse granularity of Sleep never adds up into drift.
 #include <windows.h>
 

@@ -4,7 +4,8 @@
 #include "scene/scene.h"
 #include "scene/surface.h"
 #include "shell/about_box.h"
-#include "shell/render_thread.h"
+#include "shell/display_power.h"
+#include "shell/show_loop.h"
 #include "shell/virtual_screen.h"
 #include "shell/window.h"
 
@@ -18,15 +19,6 @@ namespace {
 char upper_ascii(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-void run_message_loop()
-{
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
 }
 
 }
@@ -89,7 +81,6 @@ void run_preview(HWND parent)
     int width = area.right - area.left;
     int height = area.bottom - area.top;
     create_saver_window(0, 0, width, height, parent);
-    start_render_thread();
     view_left = 0;
     view_top = 0;
     view_width = width;
@@ -102,7 +93,7 @@ void run_preview(HWND parent)
     point_set_polar_param(camera, 200, 60, 40, 100);
     set_depth_range(150, 350);
     scene_start();
-    run_message_loop();
+    run_show_loop();
 }
 
 void run_full_screen()
@@ -113,20 +104,20 @@ void run_full_screen()
     RECT screen = virtual_screen();
     create_saver_window(screen.left, screen.top, screen.right - screen.left,
                         screen.bottom - screen.top, nullptr);
-    start_render_thread();
     random_seed_from_clock();
     closing_requested = false;
-    place_drawn_area(screen);
     window_dc = GetDC(main_window);
     surface_create(surface, window_dc, 600, 400, 300, 200, 0);
+    fit_drawn_area(screen);
     blank_window(screen);
+    watch_display_power(main_window);
     point_set_polar_param(camera, 200, 60, 40, 200);
     set_depth_range(150, 350);
     scene_start();
 
     BOOL was_running = FALSE;
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &was_running, 0);
-    run_message_loop();
+    run_show_loop();
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &was_running, 0);
     ShowCursor(TRUE);
     SetForegroundWindow(previous_foreground);

@@ -2,6 +2,7 @@
 
 #include "scene/scene.h"
 #include "scene/surface.h"
+#include "shell/display_scale.h"
 #include "shell/modes.h"
 #include "shell/window.h"
 
@@ -21,6 +22,14 @@ void place_drawn_area(const RECT& screen)
     view_top = (GetSystemMetrics(SM_CYSCREEN) - view_height) / 2 - screen.top;
 }
 
+void fit_drawn_area(const RECT& screen)
+{
+    surface_set_scale(surface, primary_monitor_scale());
+    view_width = surface_pixel_width(surface);
+    view_height = surface_pixel_height(surface);
+    place_drawn_area(screen);
+}
+
 void blank_window(const RECT& screen)
 {
     SelectObject(window_dc, black_pen);
@@ -33,6 +42,7 @@ void cover_virtual_screen()
     RECT screen = virtual_screen();
     SetWindowPos(main_window, nullptr, screen.left, screen.top, screen.right - screen.left,
                  screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    place_drawn_area(screen);
+    fit_drawn_area(screen);
     blank_window(screen);
+    surface_expose(surface);
 }

@@ -10,9 +10,11 @@ RECT virtual_screen();
 // Centres the drawn area on the primary monitor, in the client coordinates of
 // a window that covers SCREEN.
 void place_drawn_area(const RECT& screen);
+// Scales the drawn area for the primary monitor's DPI and centres it there.
+void fit_drawn_area(const RECT& screen);
 // Paints the whole window covering SCREEN black; the frames only ever draw
 // the drawn area.
 void blank_window(const RECT& screen);
-// Follows a change of display layout: the window grows or shrinks to the new
-// virtual screen and the drawn area is placed again.
+// Follows a change of display layout or DPI: the window grows or shrinks to
+// the new virtual screen and the drawn area is scaled and placed again.
 void cover_virtual_screen();

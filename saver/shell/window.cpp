@@ -2,12 +2,14 @@
 
 #include "animation/frame.h"
 #include "scene/scene.h"
+#include "scene/surface.h"
+#include "shell/display_power.h"
 #include "shell/modes.h"
 #include "shell/virtual_screen.h"
 
 HWND main_window;
 bool closing_requested;
-std::atomic<bool> show_finished;
+bool show_finished;
 
 const char saver_class_name[] = "VorantScreenSaverClass";
 
@@ -42,6 +44,26 @@ void on_display_change()
         cover_virtual_screen();
 }
 
+// The system asks for a repaint only when the window lost what it showed:
+// black around the drawn area, and the last frame whole.
+void on_paint(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    ExcludeClipRect(dc, view_left, view_top, view_left + view_width, view_top + view_height);
+    FillRect(dc, &paint.rcPaint, black_brush);
+    EndPaint(window, &paint);
+    surface_expose(surface);
+    surface_present(surface, window_dc, view_left, view_top);
+}
+
+// The preview lives inside the visible settings dialog.
+void on_power_broadcast(WPARAM event, LPARAM data)
+{
+    if (!preview_mode)
+        on_power_notice(event, data);
+}
+
 }
 
 HWND create_saver_window(int left, int top, int width, int height, HWND parent)
@@ -70,7 +92,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         PostQuitMessage(0);
         return 0;
     case WM_PAINT:
-        render_frame();
+        on_paint(window);
         return 0;
     case WM_NCCREATE:
         return 1;
@@ -80,8 +102,12 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         on_input();
         return 0;
     case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
         on_display_change();
         return 0;
+    case WM_POWERBROADCAST:
+        on_power_broadcast(wparam, lparam);
+        return TRUE;
     default:
         return DefWindowProcA(window, message, wparam, lparam);
     }

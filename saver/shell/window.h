@@ -1,13 +1,10 @@
 #pragma once
-// The saver window: its class, its procedure, and the flags it shares with
-// the render thread.
+// The saver window: its class, its procedure, and the flags that end a show.
 #include <windows.h>
-
-#include <atomic>
 
 extern HWND main_window;
 extern bool closing_requested;
-extern std::atomic<bool> show_finished;
+extern bool show_finished;
 
 extern const char saver_class_name[];
 

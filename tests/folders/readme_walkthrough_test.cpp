@@ -108,6 +108,53 @@ void write_text(const std::string& path, const std::string& text)
     CloseHandle(file);
 }
 
+std::string uninstall_value(const char* product, const char* name)
+{
+    char value[MAX_PATH] = "<missing>";
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\" + product).c_str(), name,
+                 RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
+
+DWORD uninstall_number(const char* product, const char* name)
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\" + product).c_str(), name,
+                 RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+std::string version_string(const std::string& file, const char* name)
+{
+    DWORD unused = 0;
+    std::string data(GetFileVersionInfoSizeA(file.c_str(), &unused), '\0');
+    if (data.empty() || !GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]))
+        return "<no version resource>";
+    char* text = nullptr;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) || !length)
+        return "<missing>";
+    return text;
+}
+
+// The saver's entry in the list of installed programs tells what the
+// installed file says of itself, shows its icon, and offers only removal.
+void check_saver_entry()
+{
+    std::string saver = windows_path("saver.scr");
+    EXPECT_EQ(uninstall_value("VorantSaver", "DisplayName"), "3D Vorant screen saver");
+    EXPECT_EQ(uninstall_value("VorantSaver", "DisplayVersion"), version_string(saver, "FileVersion"));
+    EXPECT_EQ(uninstall_value("VorantSaver", "Publisher"), version_string(saver, "CompanyName"));
+    EXPECT_EQ(version_string(saver, "CompanyName"), "Vorant team");
+    std::string icon = uninstall_value("VorantSaver", "DisplayIcon");
+    EXPECT_EQ(lstrcmpiA(icon.c_str(), (saver + ",0").c_str()), 0) << icon;
+    EXPECT_EQ(uninstall_number("VorantSaver", "NoModify"), 1u);
+    EXPECT_EQ(uninstall_number("VorantSaver", "NoRepair"), 1u);
+}
+
 // Step 3: the screen saver settings list it, preview it in their little
 // window, and show its settings (the About box).
 void choose_and_preview_saver()
@@ -204,6 +251,7 @@ TEST(ReadmeWalkthrough, InstallUseAndRemoveBothPrograms)
     EXPECT_EQ(run_command("rundll32.exe setupapi,InstallHinfSection DefaultInstall 132 s:\\folders.inf"), 0u);
     EXPECT_EQ(run_command("rundll32.exe setupapi,InstallHinfSection DefaultInstall 132 s:\\saver.inf"), 0u);
     ASSERT_TRUE(exists(system_path("folders.dll")));
+    check_saver_entry();
 
     choose_and_preview_saver();
     customize_through_the_page();

@@ -80,6 +80,34 @@ TEST_F(AboutBox, ClosingFromTheCaptionEndsTheProgram)
     EXPECT_EQ(wait_for_exit(saver, 5000), 0u);
 }
 
+// The screen-saver settings list a saver by its string 1, which they cut at
+// 25 characters; without it they would show the file name, "saver".
+TEST(ShippedFile, NamesTheProductForTheSettingsList)
+{
+    HMODULE file = LoadLibraryExA(sibling_path("saver.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr) << GetLastError();
+    char name[64] = "";
+    int length = LoadStringA(file, 1, name, sizeof name);
+    FreeLibrary(file);
+    EXPECT_EQ(std::string(name), "3D Vorant");
+    EXPECT_LE(length, 25);
+}
+
+// Its coordinates are physical pixels on every monitor, with the older
+// kinds of awareness for older Windows.
+TEST(ShippedFile, DeclaresPerMonitorDpiAwareness)
+{
+    HMODULE file = LoadLibraryExA(sibling_path("saver.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr) << GetLastError();
+    HRSRC found = FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr) << "no application manifest";
+    const char* data = static_cast<const char*>(LockResource(LoadResource(file, found)));
+    std::string manifest(data, SizeofResource(file, found));
+    FreeLibrary(file);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos) << manifest;
+}
+
 TEST(AboutMode, EveryConfigurationFormOpensTheBox)
 {
     for (const char* argument : {"/c", "/C", "xc", "C", "-c:99"}) {

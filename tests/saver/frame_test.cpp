@@ -289,15 +289,18 @@ TEST_F(FrameTest, TheFrameThatFinishesTheShowStillSetsUpTheBurstAndDraws)
 {
     const COLORREF marker = RGB(1, 2, 3);
     press_key();
+    POINT marked = {};
     for (int f = 0; f < 2000 && !show_finished; ++f) {
-        SetPixel(surface_dc, 599, 0, marker);
+        // A corner of what the last frame lit, which the clear must blank.
+        marked = POINT{surface.lit.left, surface.lit.top};
+        SetPixel(surface_dc, marked.x, marked.y, marker);
         for (auto& row : particles)
             for (Particle& p : row)
                 p.screen_x = INT_MIN;
         render_frame();
     }
     ASSERT_TRUE(show_finished);
-    EXPECT_NE(GetPixel(surface_dc, 599, 0), marker) << "the surface was not cleared";
+    EXPECT_NE(GetPixel(surface_dc, marked.x, marked.y), marker) << "the surface was not cleared";
     for (int i = 0; i < particle_rows; ++i) {
         for (int j = 0; j < particle_columns; ++j) {
             const Particle& p = particles[i][j];

@@ -6,13 +6,20 @@
 #include "scene/points.h"
 #include "scene/scene.h"
 #include "shell/frame_pacer.h"
+#include "shell/display_scale.h"
 #include "shell/modes.h"
+#include "shell/show_loop.h"
 #include "shell/window.h"
+#include "support/screen.h"
 
 #include <gtest/gtest.h>
 
+#include <mmsystem.h>
+#include <tlhelp32.h>
+
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -25,59 +32,41 @@ struct Observation {
     BOOL saver_running_during = FALSE;
     int lit_inside = 0;
     int lit_outside = 0;
+    // Lit pixels not inside a square of one colour on the grid of the scale.
+    int lit_off_grid = 0;
     int frames = 0;
     DWORD elapsed_ms = 0;
     bool window_found = false;
     RECT window_area = {};
     DWORD burst_began = 0;
     DWORD show_ended = 0;
+    int sound_left_at_end = 0;
+    DWORD window_gone = 0;
+    int threads_before = 0;
+    int threads_after = 0;
 };
+
+int thread_count()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread = {};
+    thread.dwSize = sizeof thread;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+        count += thread.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return count;
+}
 
 // Counts the lit pixels of every monitor inside and outside the drawn area;
 // the show's window is expected to cover them all.
 void count_lit_pixels(Observation& seen)
 {
-    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC copy = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, screen, left, top, SRCCOPY);
-    SelectObject(copy, old);
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    GetDIBits(copy, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if ((pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF) == 0)
-                continue;
-            bool inside = x >= view_left && x < view_left + view_width && y >= view_top
-                          && y < view_top + view_height;
-            ++(inside ? seen.lit_inside : seen.lit_outside);
-        }
-    }
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
-}
-
-std::atomic<int> paints;
-WNDPROC saver_proc;
-
-LRESULT CALLBACK counting_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (message == WM_PAINT)
-        ++paints;
-    return CallWindowProcA(saver_proc, window, message, wparam, lparam);
+    RECT area = {view_left, view_top, view_left + view_width, view_top + view_height};
+    LitPixels lit = count_lit_pixels(capture_virtual_screen(), area, view_width / 600);
+    seen.lit_inside = lit.inside;
+    seen.lit_outside = lit.outside;
+    seen.lit_off_grid = lit.off_grid;
 }
 
 // Runs beside the show: watches it for a second, then ends it with a key
@@ -91,12 +80,10 @@ DWORD WINAPI watch_then_end_show(LPVOID parameter)
     seen->window_found = main_window != nullptr;
     if (!seen->window_found)
         return 0;
-    saver_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_proc)));
-    int first = paints;
+    int first = frames_drawn;
     DWORD counting_since = GetTickCount();
     Sleep(1000);
-    seen->frames = paints - first;
+    seen->frames = frames_drawn - first;
     seen->elapsed_ms = GetTickCount() - counting_since;
     if (seen->meanwhile)
         seen->meanwhile(*seen);
@@ -135,12 +122,14 @@ Observation run_watched_show(UINT ending = WM_KEYDOWN,
     Observation seen;
     seen.ending = ending;
     seen.meanwhile = meanwhile;
+    seen.threads_before = thread_count();
     HANDLE watcher = CreateThread(nullptr, 0, watch_then_end_show, &seen, 0, nullptr);
     run_full_screen();
     seen.show_ended = GetTickCount();
     seen.burst_began = burst_began;
     WaitForSingleObject(watcher, INFINITE);
     CloseHandle(watcher);
+    seen.threads_after = thread_count();
     return seen;
 }
 
@@ -173,13 +162,143 @@ TEST(FullScreenShow, EndsOnceTheSoundIsHeardAndRestoresTheDesktop)
     std::printf("the show ended %lu ms after the sound began, which lasts %d ms\n", heard, length);
 }
 
+bool pretend_to_play(const char*)
+{
+    return true;
+}
+
+// Four seconds of silence: longer than a window takes to go.
+void write_long_sound(const char* path)
+{
+    const DWORD rate = 8000, samples = 4 * rate;
+    DWORD header[] = {mmioFOURCC('R', 'I', 'F', 'F'), 36 + samples, mmioFOURCC('W', 'A', 'V', 'E'),
+                      mmioFOURCC('f', 'm', 't', ' '), 16, 1 | (1 << 16), rate, rate, 1 | (8 << 16),
+                      mmioFOURCC('d', 'a', 't', 'a'), samples};
+    std::vector<char> silence(samples, static_cast<char>(0x80));
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, header, sizeof header, &written, nullptr);
+    WriteFile(file, silence.data(), samples, &written, nullptr);
+    CloseHandle(file);
+}
+
+// A sound end that lies ahead, as one never set may seem to: the show must
+// not wait for it once the window is gone.
+void close_with_a_sound_unseen(Observation& seen)
+{
+    GetTempPathA(MAX_PATH, sound_path);
+    lstrcatA(sound_path, "long_sound.wav");
+    write_long_sound(sound_path);
+    closing_sound_player = pretend_to_play;
+    start_closing_sound();
+    PostMessageA(main_window, WM_CLOSE, 0, 0);
+    while (IsWindow(main_window))
+        Sleep(1);
+    seen.sound_left_at_end = closing_sound_left_ms();
+    seen.window_gone = GetTickCount();
+}
+
 TEST(FullScreenShow, ClosingTheWindowSkipsTheClosingSequence)
 {
-    Observation seen = run_watched_show(WM_CLOSE);
+    Observation seen = run_watched_show(WM_NULL, close_with_a_sound_unseen);
     ASSERT_TRUE(seen.window_found);
     EXPECT_FALSE(closing_requested);
     EXPECT_LT(figure, figure_count) << "the collapse or the burst began";
     EXPECT_EQ(seen.burst_began, 0u) << "the sound was played";
+    DeleteFileA(sound_path);
+    // Nothing of the show waits for the sound once the window is gone.
+    ASSERT_GT(seen.sound_left_at_end, 300);
+    EXPECT_LT(static_cast<int>(seen.show_ended - seen.window_gone), 300);
+    EXPECT_EQ(seen.threads_after, seen.threads_before) << "a thread of the show outlived it";
+}
+
+struct DisplayState {
+    POWERBROADCAST_SETTING setting;
+    DWORD state;
+};
+
+void tell_display_state(DWORD state)
+{
+    // GUID_CONSOLE_DISPLAY_STATE
+    DisplayState notice = {{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f,
+                                                           0xda, 0x47}},
+                            sizeof(DWORD), {}},
+                           0};
+    std::memcpy(notice.setting.Data, &state, sizeof state);
+    SendMessageA(main_window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                 reinterpret_cast<LPARAM>(&notice.setting));
+}
+
+struct DisplayOffSeen {
+    int frames_while_off = -1;
+    bool moved_while_off = true;
+    int frames_after = 0;
+    DWORD after_ms = 0;
+} display_off_seen;
+
+// The display goes off for half a second, then comes back dimmed.
+void turn_the_display_off_and_on(Observation&)
+{
+    static Particle before[particle_rows][particle_columns];
+    tell_display_state(0);
+    std::memcpy(before, particles, sizeof before);
+    Point3D camera_before = camera;
+    Sleep(50);  // a frame already under way
+    int asked = frames_drawn;
+    Sleep(500);
+    display_off_seen.frames_while_off = frames_drawn - asked;
+    display_off_seen.moved_while_off = std::memcmp(before, particles, sizeof before) != 0
+                                       || std::memcmp(&camera_before, &camera, sizeof camera) != 0;
+    tell_display_state(2);
+    asked = frames_drawn;
+    DWORD on = GetTickCount();
+    Sleep(300);
+    display_off_seen.frames_after = frames_drawn - asked;
+    display_off_seen.after_ms = GetTickCount() - on;
+}
+
+TEST(FullScreenShow, StandsStillWhileTheDisplayIsOff)
+{
+    Observation seen = run_watched_show(WM_KEYDOWN, turn_the_display_off_and_on);
+    ASSERT_TRUE(seen.window_found);
+    const DisplayOffSeen& off = display_off_seen;
+    EXPECT_EQ(off.frames_while_off, 0) << "frames asked for while the display was off";
+    EXPECT_FALSE(off.moved_while_off) << "the animation went on while the display was off";
+    EXPECT_GT(off.frames_after, 5) << "the show did not go on";
+    // No burst of the frames missed meanwhile.
+    EXPECT_LE(off.frames_after, frames_per_second * (off.after_ms + 50) / 1000.0)
+        << off.frames_after << " frames in " << off.after_ms << " ms";
+}
+
+int pretend_200_percent()
+{
+    return 192;
+}
+
+// The primary monitor moves to 200 % during the show.
+void double_the_dpi(Observation&)
+{
+    primary_dpi_reader = pretend_200_percent;
+    RECT suggested = {0, 0, 100, 100};
+    SendMessageA(main_window, WM_DPICHANGED, MAKEWPARAM(192, 192),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Sleep(200);  // a few frames at the new scale
+}
+
+TEST(FullScreenShow, ScalesAgainWhenThePrimaryMonitorsDpiChanges)
+{
+    int (*reader)() = primary_dpi_reader;
+    Observation seen = run_watched_show(WM_KEYDOWN, double_the_dpi);
+    primary_dpi_reader = reader;
+    ASSERT_TRUE(seen.window_found);
+    EXPECT_EQ(view_width, 1200);
+    EXPECT_EQ(view_height, 800);
+    EXPECT_EQ(view_left, (GetSystemMetrics(SM_CXSCREEN) - 1200) / 2 - GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(view_top, (GetSystemMetrics(SM_CYSCREEN) - 800) / 2 - GetSystemMetrics(SM_YVIRTUALSCREEN));
+    const RECT& area = seen.window_area;
+    EXPECT_EQ(area.right - area.left, GetSystemMetrics(SM_CXVIRTUALSCREEN)) << "the window no longer covers the desk";
+    EXPECT_GT(seen.lit_inside, 0) << "the cloud was not drawn";
+    EXPECT_EQ(seen.lit_off_grid, 0) << "points that are not 2 x 2 squares";
 }
 
 TEST(FullScreenShow, AsksForAtMostOneFramePerDisplayFrame)
@@ -238,6 +357,7 @@ TEST(ShowPlacement, DrawnAreaCentredOnThePrimaryMonitor)
         EXPECT_EQ(view_height, 400);
         EXPECT_GT(seen.lit_inside, 0) << "the cloud was not drawn";
         EXPECT_EQ(seen.lit_outside, 0) << "the show drew outside its area";
+        EXPECT_EQ(seen.lit_off_grid, 0);
         return;
     }
     GTEST_SKIP() << "no placement known for " << GetSystemMetrics(SM_CMONITORS)

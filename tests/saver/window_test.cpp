@@ -1,9 +1,11 @@
 // The real saver.scr in its two show modes: the window it makes, what input
 // does to it, and how the show ends.
 #include "support/programs.h"
+#include "support/screen.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -19,6 +21,8 @@ class FullScreenShow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Physical pixels, as the show sees them.
+        SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
         saver = start_program("saver.scr", "/s");
         ASSERT_NE(saver.process, nullptr);
         window = wait_for_window(saver, saver_class, start_timeout);
@@ -50,6 +54,27 @@ TEST_F(FullScreenShow, TopMostPopUpOverEveryMonitor)
     EXPECT_EQ(area.top, GetSystemMetrics(SM_YVIRTUALSCREEN));
     EXPECT_EQ(area.right - area.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
     EXPECT_EQ(area.bottom - area.top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+// At 96 DPI a point is a pixel; at 192 DPI (run so by ctest too) a square of
+// 2 x 2 pixels, and the drawn area twice as wide and high.
+TEST_F(FullScreenShow, KeepsItsSizeOnAScaledMonitor)
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    int scale = (dpi + 48) / 96 > 1 ? (dpi + 48) / 96 : 1;
+    pump_messages(1000);
+    ScreenShot shot = capture_virtual_screen();
+    int width = 600 * scale, height = 400 * scale;
+    int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - shot.area.left;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2 - shot.area.top;
+    RECT area = {left, top, left + width, top + height};
+    LitPixels lit = count_lit_pixels(shot, area, scale);
+    EXPECT_GT(lit.inside, 100) << "the cloud was not drawn, at " << dpi << " DPI";
+    EXPECT_EQ(lit.outside, 0) << "lit outside the drawn area of " << width << " x " << height;
+    EXPECT_EQ(lit.off_grid, 0) << "points that are not squares of " << scale << " x " << scale;
+    std::printf("at %d DPI, points of %d x %d pixels\n", dpi, scale, scale);
 }
 
 TEST_F(FullScreenShow, CreationAnsweredWithoutDefaultProcessing)

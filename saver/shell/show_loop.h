@@ -1,0 +1,15 @@
+#pragma once
+// The main thread's loop while a show runs: it answers the window's messages,
+// draws a frame whenever the display is due one, and sleeps in between. The
+// frames are paced where they are drawn: no other thread asks for them, so
+// a frame costs no message and no wake-up of a second thread.
+#include <windows.h>
+
+#include <atomic>
+
+// Frames drawn since the program started, for those who watch the pace.
+extern std::atomic<unsigned> frames_drawn;
+
+// Shows the saver window and runs the show until its window is destroyed,
+// or until the show has finished and its closing sound has been heard.
+void run_show_loop();

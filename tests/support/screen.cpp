@@ -1,0 +1,67 @@
+#include "support/screen.h"
+
+namespace {
+
+bool one_colour_square(const ScreenShot& shot, int left, int top, int size)
+{
+    if (left + size > shot.width() || top + size > shot.height())
+        return false;
+    for (int y = top; y < top + size; ++y)
+        for (int x = left; x < left + size; ++x)
+            if (shot.at(x, y) != shot.at(left, top))
+                return false;
+    return true;
+}
+
+}
+
+ScreenShot capture_virtual_screen()
+{
+    ScreenShot shot;
+    shot.area.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    shot.area.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    shot.area.right = shot.area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    shot.area.bottom = shot.area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    int width = shot.width(), height = shot.height();
+    HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, shot.area.left, shot.area.top, SRCCOPY);
+    SelectObject(copy, old);
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    shot.pixels.resize(static_cast<size_t>(width) * height);
+    GetDIBits(copy, bitmap, 0, height, shot.pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale)
+{
+    LitPixels lit;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (shot.at(x, y) == 0)
+                continue;
+            POINT p = {x, y};
+            if (!PtInRect(&area, p)) {
+                ++lit.outside;
+                continue;
+            }
+            ++lit.inside;
+            int square_left = x - (x - area.left) % scale;
+            int square_top = y - (y - area.top) % scale;
+            if (!one_colour_square(shot, square_left, square_top, scale))
+                ++lit.off_grid;
+        }
+    }
+    return lit;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// What the monitors show, read back pixel by pixel.
+#include <windows.h>
+
+#include <vector>
+
+struct ScreenShot {
+    RECT area;  // the virtual screen, in screen coordinates
+    std::vector<DWORD> pixels;  // 0x00RRGGBB, top-down rows of the area's width
+
+    int width() const { return area.right - area.left; }
+    int height() const { return area.bottom - area.top; }
+    // (X, Y) from the area's top-left corner.
+    DWORD at(int x, int y) const { return pixels[static_cast<size_t>(y) * width() + x] & 0xFFFFFF; }
+};
+
+ScreenShot capture_virtual_screen();
+
+// Lit pixels of SHOT counted inside and outside AREA (the shot's own
+// coordinates), and those inside that are not part of a SCALE x SCALE square
+// of one colour on the grid that starts at AREA's corner.
+struct LitPixels {
+    int inside = 0;
+    int outside = 0;
+    int off_grid = 0;
+};
+
+LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale);
