@@ -63,7 +63,7 @@ int thread_count()
 void count_lit_pixels(Observation& seen)
 {
     RECT area = {view_left, view_top, view_left + view_width, view_top + view_height};
-    LitPixels lit = count_lit_pixels(capture_virtual_screen(), area, view_width / 600);
+    LitPixels lit = count_lit_pixels_on_screen(area, view_width / 600);
     seen.lit_inside = lit.inside;
     seen.lit_outside = lit.outside;
     seen.lit_off_grid = lit.off_grid;

@@ -65,3 +65,11 @@ LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale)
     }
     return lit;
 }
+
+LitPixels count_lit_pixels_on_screen(const RECT& area, int scale)
+{
+    LitPixels lit = count_lit_pixels(capture_virtual_screen(), area, scale);
+    for (int picture = 1; picture < 5 && lit.off_grid != 0; ++picture)
+        lit = count_lit_pixels(capture_virtual_screen(), area, scale);
+    return lit;
+}

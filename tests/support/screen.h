@@ -26,3 +26,9 @@ struct LitPixels {
 };
 
 LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale);
+
+// The same for pictures of the virtual screen, AREA from its top-left corner.
+// The X server takes a large copy in bands, and a picture taken between two
+// bands of one frame shows squares cut in half: pictures are taken again, a
+// few at most, until one shows whole squares.
+LitPixels count_lit_pixels_on_screen(const RECT& area, int scale);
