@@ -72,13 +72,13 @@ STDMETHODIMP CFolderIconHandler::IsDirty()
     return S_FALSE;
 }
 
-// Never fails: a folder whose record path is too long shows the library's
-// own pair of icons.
+// Never fails: no folder, or one whose record path is too long, shows the
+// library's own pair of icons.
 STDMETHODIMP CFolderIconHandler::Load(LPCOLESTR pszFileName, DWORD)
 {
     WCHAR szLibrary[MAX_PATH];
     GetModuleFileNameW(g_hInstance, szLibrary, MAX_PATH);
-    BOOL bRecordKnown = lstrlenW(pszFileName) < MAX_PATH;
+    BOOL bRecordKnown = pszFileName && lstrlenW(pszFileName) < MAX_PATH;
     if (bRecordKnown) {
         lstrcpyW(m_szFolder, pszFileName);
         bRecordKnown = MakeRecordPath(m_szFolder, m_szIniPath);
