@@ -429,6 +429,75 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
     EXPECT_EQ(calls.notices.size(), 1u);
 }
 
+void write_bytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Fills the volume of PATH's drive with one file: afterwards no write of a
+// new byte fits.
+bool fill_volume(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::vector<char> block(4096, 'f');
+    DWORD written = 0;
+    int blocks = 0;
+    while (WriteFile(file, block.data(), DWORD(block.size()), &written, nullptr) && written == block.size())
+        ++blocks;
+    CloseHandle(file);
+    return blocks > 0;
+}
+
+// The volume the user's folder is on is full: Apply, with a name the code
+// page cannot spell and with one it can, and the removal leave the record
+// byte for byte as it was, and the page says so.
+TEST_F(IconPage, OnAFullVolumeTheRecordStaysAsItWasAndThePageSaysSo)
+{
+    const char* drive = getenv("FOLDERS_FULL_VOLUME");
+    if (!drive)
+        GTEST_SKIP() << (getenv("FOLDERS_NO_FULL_VOLUME") ? getenv("FOLDERS_NO_FULL_VOLUME") : "no full volume");
+    const std::string root = drive;
+    const std::string theirs = root + "\\theirs", ours = root + "\\ours";
+    std::string sections;
+    for (int i = 1; sections.size() < 7900; ++i)
+        sections += "[Program " + std::to_string(i) + "]\r\nSetting=" + std::string(60, 'a' + i % 26) + "\r\n";
+    ASSERT_TRUE(CreateDirectoryA(theirs.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(ours.c_str(), nullptr));
+    write_bytes(theirs + "\\Desktop.ini", sections);
+    const std::string customized = customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n") + sections;
+    write_bytes(ours + "\\Desktop.ini", customized);
+    ASSERT_TRUE(fill_volume(root + "\\filler"));
+
+    open(widen(theirs));
+    for (const std::wstring& name : {std::wstring(L"c:\\icons\\\x5199\x771F.ico"), std::wstring(L"c:\\icons\\caf\x00E9.ico")}) {
+        SCOPED_TRACE(narrow(name));
+        calls.picked_file = name;
+        select_row(0);
+        click(kChange);
+        DialogAnswerer notice("Apply customization", IDOK);
+        sheet->press(PSBTN_APPLYNOW);
+        ASSERT_TRUE(notice.wait(5000));
+        EXPECT_EQ(read_file(theirs + "\\Desktop.ini"), sections);
+    }
+    sheet.reset();
+    offered.reset();
+
+    open(widen(ours));
+    DialogAnswerer notice("Remove customization", IDOK);
+    click(kRemove);
+    ASSERT_TRUE(notice.wait(5000));
+    EXPECT_EQ(read_file(ours + "\\Desktop.ini"), customized);
+    EXPECT_TRUE(sheet->cancel_enabled());
+    WIN32_FIND_DATAA found;
+    for (const std::string& folder_path : {theirs, ours})
+        EXPECT_EQ(FindFirstFileA((folder_path + "\\~*").c_str(), &found), INVALID_HANDLE_VALUE) << folder_path;
+}
+
 // A folder of any name, and an icon file of any name, on a system whose
 // code page spells neither: the page is offered, Apply writes the record in
 // UTF-16, the handler answers the wide names and its 8-bit part what the
