@@ -92,7 +92,8 @@ BOOL WINAPI record_image_list_destroy(HIMAGELIST list)
 HPROPSHEETPAGE WINAPI record_page(LPCPROPSHEETPAGEA page)
 {
     bool has_context = page->dwSize >= sizeof(PROPSHEETPAGEA_V3);
-    g_calls.pages.push_back({page->dwFlags, has_context ? page->hActCtx : nullptr});
+    g_calls.pages.push_back({page->dwFlags, has_context ? page->hActCtx : nullptr,
+                             (page->dwFlags & PSP_USEREFPARENT) ? page->pcRefParent : nullptr});
     return CreatePropertySheetPageA(page);
 }
 

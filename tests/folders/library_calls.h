@@ -41,6 +41,7 @@ struct HelpCall {
 struct PageCall {
     DWORD flags;
     HANDLE context;   // hActCtx, or null when the description is too short to hold one
+    UINT* ref_parent; // the count the sheet changes, or null without PSP_USEREFPARENT
 };
 struct ImageListDestroyCall {
     HIMAGELIST list;
