@@ -73,7 +73,7 @@ BOOL CIconPropSheetExt::ApplyCustomization()
         return Failed(change.Error());
     if (!WriteRecord(&change))
         return Failed(ERROR_NOT_ENOUGH_MEMORY);
-    if (!change.WriteCopy())
+    if (!change.WriteCopy(FILE_ATTRIBUTE_HIDDEN))
         return Failed(change.Error());
     DWORD dwFolder = GetFileAttributesW(m_szFolder);
     if (!AddAttributes(m_szFolder, dwFolder, FILE_ATTRIBUTE_READONLY)) {

@@ -94,9 +94,11 @@ void CRecordChange::Delete(const WCHAR* pszSection, const WCHAR* pszKey)
         m_bChanged = TRUE;
 }
 
-// "~dtXXXX.tmp" beside the record, hidden from the start; its name is no
-// longer than "Desktop.ini", so it fits wherever the record does.
-BOOL CRecordChange::MakeCopy(HANDLE* phCopy)
+// "~dtXXXX.tmp" beside the record, hidden from the start and with the
+// attributes the record will have (but read-only, which would refuse the
+// swap); its name is no longer than "Desktop.ini", so it fits wherever the
+// record does.
+BOOL CRecordChange::MakeCopy(HANDLE* phCopy, DWORD dwAttributes)
 {
     int cchFolder = lstrlenW(m_szIniPath);
     while (cchFolder > 0 && m_szIniPath[cchFolder - 1] != L'\\')
@@ -105,7 +107,8 @@ BOOL CRecordChange::MakeCopy(HANDLE* phCopy)
     DWORD dwStart = GetTickCount();
     for (int i = 0; i < s_cCopyNames; ++i) {
         wsprintfW(m_szCopyPath + cchFolder, L"~dt%04X.tmp", (dwStart + i) & 0xFFFF);
-        *phCopy = CreateFileW(m_szCopyPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        *phCopy = CreateFileW(m_szCopyPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              (dwAttributes | FILE_ATTRIBUTE_HIDDEN) & ~FILE_ATTRIBUTE_READONLY, nullptr);
         if (*phCopy != INVALID_HANDLE_VALUE)
             return TRUE;
         if (GetLastError() != ERROR_FILE_EXISTS)
@@ -122,7 +125,12 @@ void CRecordChange::Discard()
     m_szCopyPath[0] = L'\0';
 }
 
-BOOL CRecordChange::WriteCopy()
+DWORD CRecordChange::AttributesAfter(DWORD dwAdded) const
+{
+    return ((Exists() ? m_dwAttributes : 0) | dwAdded | FILE_ATTRIBUTE_ARCHIVE) & s_dwSettableAttributes;
+}
+
+BOOL CRecordChange::WriteCopy(DWORD dwAdded)
 {
     if (!m_bChanged)
         return TRUE;
@@ -133,7 +141,7 @@ BOOL CRecordChange::WriteCopy()
         return FALSE;
     }
     HANDLE hCopy;
-    BOOL bWritten = MakeCopy(&hCopy);
+    BOOL bWritten = MakeCopy(&hCopy, AttributesAfter(dwAdded));
     if (bWritten) {
         DWORD cbWritten = 0;
         bWritten = WriteFile(hCopy, pbFile, cbFile, &cbWritten, nullptr) || Fail();
@@ -168,9 +176,9 @@ BOOL CRecordChange::Swap()
     return FALSE;
 }
 
-// Under Wine the swap leaves the record with the copy's attributes: the
-// record's own are set again on every system, and the
-// archive bit tells a backup that it changed.
+// The record has the attributes it had, dwAdded, and the archive bit that
+// tells a backup it changed. Under Wine it has the copy's, which are those
+// but read-only; wherever the swap gave it others, they are set again.
 BOOL CRecordChange::PutInPlace(DWORD dwAdded)
 {
     if (!m_bChanged)
@@ -181,7 +189,8 @@ BOOL CRecordChange::PutInPlace(DWORD dwAdded)
         return FALSE;
     }
     m_szCopyPath[0] = L'\0';
-    DWORD dwBefore = Exists() ? m_dwAttributes : 0;
-    SetSettableAttributes(m_szIniPath, dwBefore | dwAdded | FILE_ATTRIBUTE_ARCHIVE);
+    DWORD dwWanted = AttributesAfter(dwAdded);
+    if ((GetFileAttributesW(m_szIniPath) & s_dwSettableAttributes) != dwWanted)
+        SetSettableAttributes(m_szIniPath, dwWanted);
     return TRUE;
 }

@@ -35,14 +35,14 @@ public:
     BOOL SetInt(const WCHAR* pszSection, const WCHAR* pszKey, int nValue);
     void Delete(const WCHAR* pszSection, const WCHAR* pszKey);
 
-    // Writes the changed text to the copy; nothing to do when nothing
-    // changed.
-    BOOL WriteCopy();
+    // Writes the changed text to the copy, which is to have the
+    // attributes that PutInPlace gives; nothing to do when nothing changed.
+    BOOL WriteCopy(DWORD dwAdded);
     // Puts the copy in the record's place, which then has the attributes it
     // had, dwAdded and the archive bit. FALSE, the record untouched, when
     // that cannot be done.
     BOOL PutInPlace(DWORD dwAdded);
-    BOOL Commit(DWORD dwAdded) { return WriteCopy() && PutInPlace(dwAdded); }
+    BOOL Commit(DWORD dwAdded) { return WriteCopy(dwAdded) && PutInPlace(dwAdded); }
     // Deletes the copy; the record stays as it was.
     void Discard();
     // The error of the step that failed.
@@ -50,7 +50,8 @@ public:
 
 private:
     BOOL Fail();
-    BOOL MakeCopy(HANDLE* phCopy);
+    DWORD AttributesAfter(DWORD dwAdded) const;
+    BOOL MakeCopy(HANDLE* phCopy, DWORD dwAttributes);
     BOOL Swap();
 
     WCHAR m_szIniPath[MAX_PATH];
