@@ -46,4 +46,11 @@ else
   fail "no link map $map"
 fi
 
+# The throwing new forms stay the runtime's, so that the map check above
+# sees any use of them; one of our own would hide it.
+debug=$(dirname "$library")/symbols/$(basename "$library").debug
+if $objdump -t "$debug" 2>/dev/null | grep -E ' _?(_Znwj|_Znaj|_Znwm|_Znam)$' >/dev/null; then
+  fail "$library defines a throwing operator new"
+fi
+
 [ "$failures" = 0 ]

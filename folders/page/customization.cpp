@@ -1,6 +1,6 @@
 #include "page/customization.h"
 
-#include "page/record_encoding.h"
+#include "page/record_change.h"
 #include "page/standard_icon.h"
 #include "page/window_metrics.h"
 #include "server/prop_sheet_ext.h"
@@ -11,68 +11,29 @@
 const char g_szWindowMetricsKey[] = ".Default\\Control Panel\\desktop\\WindowMetrics";
 const char g_szShellIconBppValue[] = "Shell Icon BPP";
 
-// The attributes a program sets on a file or folder; the others (directory,
-// reparse point, compression...) are only reported.
-static const DWORD s_dwSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
-static BOOL SetSettableAttributes(const WCHAR* pszPath, DWORD dwAttributes)
+static BOOL Failed(DWORD dwError)
 {
-    dwAttributes &= s_dwSettableAttributes;
-    return SetFileAttributesW(pszPath, dwAttributes ? dwAttributes : FILE_ATTRIBUTE_NORMAL);
+    SetLastError(dwError);
+    return FALSE;
 }
 
 // Adds bits to what a file or folder has, taking nothing away.
-static BOOL AddAttributes(const WCHAR* pszPath, DWORD dwAdded)
+static BOOL AddAttributes(const WCHAR* pszPath, DWORD dwAttributes, DWORD dwAdded)
 {
-    DWORD dwAttributes = GetFileAttributesW(pszPath);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES)
         return FALSE;
     return (dwAttributes & dwAdded) == dwAdded || SetSettableAttributes(pszPath, dwAttributes | dwAdded);
 }
 
-// A read-only Desktop.ini refuses every write: only that bit is cleared for
-// the writes. Answers the attributes the file had (INVALID_FILE_ATTRIBUTES
-// when there was none).
-static DWORD BeginRecordWrites(const WCHAR* pszIniPath)
-{
-    DWORD dwBefore = GetFileAttributesW(pszIniPath);
-    if (dwBefore != INVALID_FILE_ATTRIBUTES && (dwBefore & FILE_ATTRIBUTE_READONLY))
-        SetSettableAttributes(pszIniPath, dwBefore & ~FILE_ATTRIBUTE_READONLY);
-    return dwBefore;
-}
-
-// Gives the file back the attributes it had, and dwAdded, and keeps the
-// archive bit that our writes earned so that a backup sees the change.
-static void EndRecordWrites(const WCHAR* pszIniPath, DWORD dwBefore, DWORD dwAdded)
-{
-    DWORD dwNow = GetFileAttributesW(pszIniPath);
-    if (dwNow == INVALID_FILE_ATTRIBUTES)
-        return;
-    DWORD dwKept = dwBefore != INVALID_FILE_ATTRIBUTES ? dwBefore : dwNow;
-    DWORD dwWanted = (dwKept | dwAdded | (dwNow & FILE_ATTRIBUTE_ARCHIVE)) & s_dwSettableAttributes;
-    if (dwWanted != (dwNow & s_dwSettableAttributes))
-        SetSettableAttributes(pszIniPath, dwWanted);
-}
-
-static BOOL WriteIniInt(const WCHAR* pszKey, int nValue, const WCHAR* pszIniPath)
-{
-    WCHAR szValue[16];
-    wsprintfW(szValue, L"%i", nValue);
-    return WritePrivateProfileStringW(g_szSectionIcons, pszKey, szValue, pszIniPath);
-}
-
 // An empty name stands for a name the record holds but that we could not
 // read whole: the record keeps its own pair.
-static BOOL WriteIcon(const WCHAR* pszFileKey, const WCHAR* pszFile, const WCHAR* pszIndexKey, int nIndex,
-                      const WCHAR* pszIniPath)
+static BOOL WriteIcon(CRecordChange* pChange, const WCHAR* pszFileKey, const WCHAR* pszFile,
+                      const WCHAR* pszIndexKey, int nIndex)
 {
     if (pszFile[0] == L'\0')
         return TRUE;
-    return WritePrivateProfileStringW(g_szSectionIcons, pszFileKey, pszFile, pszIniPath) &&
-           WriteIniInt(pszIndexKey, nIndex, pszIniPath);
+    return pChange->Set(g_szSectionIcons, pszFileKey, pszFile) &&
+           pChange->SetInt(g_szSectionIcons, pszIndexKey, nIndex);
 }
 
 static BOOL StoreAllColors(BOOL bAllColors)
@@ -88,41 +49,67 @@ static BOOL StoreAllColors(BOOL bAllColors)
     return lResult == ERROR_SUCCESS;
 }
 
-// The class identifier goes first; the writes stop at the first that fails.
-// The standard icon changes before the closed icon that tells it ours.
-BOOL CIconPropSheetExt::WriteRecord() const
+// The class identifier goes first; the standard icon changes before the
+// closed icon that tells an older record's standard icon ours.
+BOOL CIconPropSheetExt::WriteRecord(CRecordChange* pChange) const
 {
-    return WritePrivateProfileStringW(g_szSectionShell, g_szKeyClassId, g_szClassIdText, m_szIniPath) &&
-           (m_szFileClosed[0] == L'\0' || SetStandardIcon(m_szIniPath, m_szFileClosed, m_nIndexClosed)) &&
-           WriteIcon(g_szKeyIconFileClosed, m_szFileClosed, g_szKeyIndexClosed, m_nIndexClosed, m_szIniPath) &&
-           WriteIcon(g_szKeyIconFileOpened, m_szFileOpened, g_szKeyIndexOpened, m_nIndexOpened, m_szIniPath) &&
-           WriteIniInt(g_szKeyAnimateLarge, m_nAnimateLarge, m_szIniPath);
+    return pChange->Set(g_szSectionShell, g_szKeyClassId, g_szClassIdText) &&
+           (m_szFileClosed[0] == L'\0' || SetStandardIcon(pChange, m_szFileClosed, m_nIndexClosed)) &&
+           WriteIcon(pChange, g_szKeyIconFileClosed, m_szFileClosed, g_szKeyIndexClosed, m_nIndexClosed) &&
+           WriteIcon(pChange, g_szKeyIconFileOpened, m_szFileOpened, g_szKeyIndexOpened, m_nIndexOpened) &&
+           pChange->SetInt(g_szSectionIcons, g_szKeyAnimateLarge, m_nAnimateLarge);
 }
 
 // The shell honours a hidden Desktop.ini in a read-only folder; both keep
-// every attribute they had besides. Nothing is made read-only or hidden for
-// a record that could not be written, and the colour depth, a setting of
-// its own, is stored only along with a written record.
+// every attribute they had besides. The folder is made read-only once the
+// copy is written and before it takes the record's place, and is given its
+// attributes back when it does not: the record changes only in a folder
+// whose icons the shell will show. The colour depth, a setting of its own,
+// is stored only along with a written record.
 BOOL CIconPropSheetExt::ApplyCustomization()
 {
-    DWORD dwBefore = BeginRecordWrites(m_szIniPath);
-    const WCHAR* apszValues[] = {m_szFileClosed, m_szFileOpened};
-    BOOL bWritten = PrepareRecordEncoding(m_szIniPath, apszValues, 2) && WriteRecord();
-    EndRecordWrites(m_szIniPath, dwBefore, bWritten ? FILE_ATTRIBUTE_HIDDEN : 0);
-    if (!bWritten || !AddAttributes(m_szFolder, FILE_ATTRIBUTE_READONLY))
-        return FALSE;
+    CRecordChange change;
+    if (!change.Begin(m_szIniPath))
+        return Failed(change.Error());
+    if (!WriteRecord(&change))
+        return Failed(ERROR_NOT_ENOUGH_MEMORY);
+    if (!change.WriteCopy(FILE_ATTRIBUTE_HIDDEN))
+        return Failed(change.Error());
+    DWORD dwFolder = GetFileAttributesW(m_szFolder);
+    if (!AddAttributes(m_szFolder, dwFolder, FILE_ATTRIBUTE_READONLY)) {
+        DWORD dwError = GetLastError();
+        change.Discard();
+        return Failed(dwError);
+    }
+    if (!change.PutInPlace(FILE_ATTRIBUTE_HIDDEN)) {
+        if (!(dwFolder & FILE_ATTRIBUTE_READONLY))
+            SetSettableAttributes(m_szFolder, dwFolder);
+        return Failed(change.Error());
+    }
     StoreAllColors(m_bAllColors);
     return TRUE;
 }
 
-// The answer is whether the record is free of everything of ours afterwards.
+static BOOL NamesAnotherClass(const CRecordChange& change)
+{
+    WCHAR szClass[MAX_PATH];
+    if (!change.Has(g_szSectionShell, g_szKeyClassId))
+        return FALSE;
+    return !change.Get(g_szSectionShell, g_szKeyClassId, szClass, MAX_PATH) ||
+           lstrcmpiW(szClass, g_szClassIdText) != 0;
+}
+
 BOOL RemoveCustomization(const WCHAR* pszIniPath)
 {
-    DWORD dwBefore = BeginRecordWrites(pszIniPath);
-    WritePrivateProfileStringW(g_szSectionShell, g_szKeyClassId, nullptr, pszIniPath);
-    BOOL bStandardIconBack = RestoreStandardIcon(pszIniPath);
+    CRecordChange change;
+    if (!change.Begin(pszIniPath))
+        return Failed(change.Error());
+    if (!change.Exists() || NamesAnotherClass(change))
+        return TRUE;
+    change.Delete(g_szSectionShell, g_szKeyClassId);
+    if (!RestoreStandardIcon(&change))
+        return Failed(change.Error());
     for (int i = 0; i < g_cIconKeys; ++i)
-        WritePrivateProfileStringW(g_szSectionIcons, g_apszIconKeys[i], nullptr, pszIniPath);
-    EndRecordWrites(pszIniPath, dwBefore, 0);
-    return bStandardIconBack && !HoldsKeysOfOurs(pszIniPath);
+        change.Delete(g_szSectionIcons, g_apszIconKeys[i]);
+    return change.Commit(0) || Failed(change.Error());
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Taking the library's keys out of one Desktop.ini; other sections and keys,
-// the section headers and the file's attributes stay as they are (besides
-// the archive bit that the change sets).
+// Taking the library's keys out of one Desktop.ini, in one change: all of
+// them go, or none. Other sections and keys, the section headers and the
+// file's attributes stay as they are (besides the archive bit that the
+// change sets); a record that names another class is left whole.
 #include <windows.h>
 
-// FALSE when the record still holds a key of ours afterwards (it could not
-// be written).
+// FALSE, with the record as it was and the reason as the last error, when
+// it could not be changed; ERROR_INVALID_DATA for a record that cannot be
+// read exactly.
 BOOL RemoveCustomization(const WCHAR* pszIniPath);

@@ -11,6 +11,8 @@ static const char s_szNotRemovedText[] = "The folder's Desktop.ini could not be 
 static const char s_szNotRemovedCaption[] = "Remove customization";
 static const char s_szNotAppliedText[] = "The folder's Desktop.ini could not be written; its icons were not changed.";
 static const char s_szNotAppliedCaption[] = "Apply customization";
+static const char s_szUnsafeFormText[] =
+    "The folder's Desktop.ini is in a form this page cannot change safely; nothing was changed.";
 
 // Control and help context pairs, ended by two zeros.
 static DWORD s_adwHelpMap[] = {
@@ -49,6 +51,14 @@ static INT_PTR OnInitDialog(HWND hPage, LPPROPSHEETPAGEA pPage)
     return TRUE;
 }
 
+// A record that cannot be read exactly has a sentence of its own: writing
+// again will not help.
+static void ReportUnchanged(HWND hPage, const char* pszText, const char* pszCaption)
+{
+    const char* pszWhy = GetLastError() == ERROR_INVALID_DATA ? s_szUnsafeFormText : pszText;
+    MessageBoxA(hPage, pszWhy, pszCaption, MB_OK | MB_ICONWARNING);
+}
+
 static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
 {
     SetWindowLongPtrA(hPage, DWLP_MSGRESULT, lResult);
@@ -62,7 +72,7 @@ static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
 static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
 {
     if (!pExt->m_bRemoved && pExt->m_bChanged && !pExt->ApplyCustomization()) {
-        MessageBoxA(hPage, s_szNotAppliedText, s_szNotAppliedCaption, MB_OK | MB_ICONWARNING);
+        ReportUnchanged(hPage, s_szNotAppliedText, s_szNotAppliedCaption);
         return SetNotifyResult(hPage, PSNRET_INVALID_NOCHANGEPAGE);
     }
     SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
@@ -143,12 +153,12 @@ static INT_PTR OnAllColors(HWND hPage, CIconPropSheetExt* pExt)
 }
 
 // The removal takes effect at once; Cancel can no longer undo it, so it
-// becomes Close. A record that still names the class (it could not be
-// written) is not shown as removed: the page keeps its state and says so.
+// becomes Close. A record that could not be changed is not shown as
+// removed: the page keeps its state and says so.
 static INT_PTR OnRemove(HWND hPage, CIconPropSheetExt* pExt)
 {
     if (!RemoveCustomization(pExt->m_szIniPath)) {
-        MessageBoxA(hPage, s_szNotRemovedText, s_szNotRemovedCaption, MB_OK | MB_ICONWARNING);
+        ReportUnchanged(hPage, s_szNotRemovedText, s_szNotRemovedCaption);
         return TRUE;
     }
     pExt->UseDefaultIcons();

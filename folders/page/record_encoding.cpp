@@ -1,83 +1,145 @@
 #include "page/record_encoding.h"
 
-#include "server/record.h"
+static const BYTE s_abUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+static const BYTE s_abUtf16Mark[] = {0xFF, 0xFE};
+static const BYTE s_abUtf16BigEndianMark[] = {0xFE, 0xFF};
 
-static const WCHAR s_chByteOrderMark = 0xFEFF;
-
-// A Desktop.ini is a few lines; anything far larger is not one we rewrite.
-static const DWORD s_cbLargestRecord = 1024 * 1024;
-
-static BOOL NeedsWideText(const WCHAR* const* apszValues, int cValues)
+static BOOL StartsWith(const BYTE* pbFile, DWORD cbFile, const BYTE* pbMark, DWORD cbMark)
 {
-    for (int i = 0; i < cValues; ++i) {
-        if (!IsSpelledByCodePage(apszValues[i]))
+    return cbFile >= cbMark && RtlEqualMemory(pbFile, pbMark, cbMark);
+}
+
+static void* Allocate(DWORD cb)
+{
+    return HeapAlloc(GetProcessHeap(), 0, cb ? cb : 1);
+}
+
+static void SwapBytes(WCHAR* pszText, int cch)
+{
+    for (int i = 0; i < cch; ++i)
+        pszText[i] = static_cast<WCHAR>((pszText[i] << 8) | (pszText[i] >> 8));
+}
+
+// Windows' UTF-8 conversions take no best-fit flag and report no default
+// character; they refuse broken text instead.
+static int ToBytes(UINT uCodePage, const WCHAR* pszText, int cch, BYTE* pbOut, int cbOut)
+{
+    if (cch == 0)
+        return 0;
+    BOOL bUtf8 = uCodePage == CP_UTF8;
+    BOOL bUsedDefault = FALSE;
+    int cb = WideCharToMultiByte(uCodePage, bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, pszText, cch,
+                                 reinterpret_cast<char*>(pbOut), cbOut, nullptr, bUtf8 ? nullptr : &bUsedDefault);
+    return bUsedDefault || cb == 0 ? -1 : cb;
+}
+
+// The file's bytes, its mark first, in a new block.
+static BOOL Encode(const CRecordText& text, RecordEncoding encoding, BYTE** ppbFile, DWORD* pcbFile)
+{
+    const BYTE* pbMark = encoding == RecordUtf8    ? s_abUtf8Mark
+                         : encoding == RecordUtf16 ? s_abUtf16Mark
+                                                   : s_abUtf16BigEndianMark;
+    DWORD cbMark = encoding == RecordCodePage ? 0 : encoding == RecordUtf8 ? 3 : 2;
+    UINT uCodePage = encoding == RecordUtf8 ? CP_UTF8 : GetACP();
+    BOOL bWide = encoding == RecordUtf16 || encoding == RecordUtf16BigEndian;
+    int cbText = bWide ? text.Length() * static_cast<int>(sizeof(WCHAR))
+                       : ToBytes(uCodePage, text.Text(), text.Length(), nullptr, 0);
+    if (cbText < 0)
+        return FALSE;
+    BYTE* pbFile = static_cast<BYTE*>(Allocate(cbMark + cbText));
+    if (!pbFile)
+        return FALSE;
+    CopyMemory(pbFile, pbMark, cbMark);
+    if (bWide) {
+        CopyMemory(pbFile + cbMark, text.Text(), cbText);
+        if (encoding == RecordUtf16BigEndian)
+            SwapBytes(reinterpret_cast<WCHAR*>(pbFile + cbMark), text.Length());
+    } else if (cbText) {
+        ToBytes(uCodePage, text.Text(), text.Length(), pbFile + cbMark, cbText);
+    }
+    *ppbFile = pbFile;
+    *pcbFile = cbMark + cbText;
+    return TRUE;
+}
+
+static BOOL DecodeWide(const BYTE* pbText, DWORD cbText, BOOL bBigEndian, CRecordText* pText)
+{
+    if (cbText % sizeof(WCHAR))
+        return FALSE;
+    int cch = static_cast<int>(cbText / sizeof(WCHAR));
+    WCHAR* pszText = static_cast<WCHAR*>(Allocate(cbText));
+    if (!pszText)
+        return FALSE;
+    CopyMemory(pszText, pbText, cbText);
+    if (bBigEndian)
+        SwapBytes(pszText, cch);
+    pText->Adopt(pszText, cch);
+    return TRUE;
+}
+
+static BOOL DecodeBytes(UINT uCodePage, const BYTE* pbText, DWORD cbText, CRecordText* pText)
+{
+    const char* pszBytes = reinterpret_cast<const char*>(pbText);
+    int cch = cbText ? MultiByteToWideChar(uCodePage, MB_ERR_INVALID_CHARS, pszBytes, static_cast<int>(cbText),
+                                           nullptr, 0)
+                     : 0;
+    if (cbText && cch == 0)
+        return FALSE;
+    WCHAR* pszText = static_cast<WCHAR*>(Allocate(cch * sizeof(WCHAR)));
+    if (!pszText)
+        return FALSE;
+    if (cch)
+        MultiByteToWideChar(uCodePage, MB_ERR_INVALID_CHARS, pszBytes, static_cast<int>(cbText), pszText, cch);
+    pText->Adopt(pszText, cch);
+    return TRUE;
+}
+
+static BOOL HoldsNul(const CRecordText& text)
+{
+    for (int i = 0; i < text.Length(); ++i) {
+        if (text.Text()[i] == L'\0')
             return TRUE;
     }
     return FALSE;
 }
 
-static BOOL IsUtf16(const BYTE* pbText, DWORD cbText)
+// The text must give back the very bytes it came from.
+static BOOL GivesBack(const CRecordText& text, RecordEncoding encoding, const BYTE* pbFile, DWORD cbFile)
 {
-    return cbText >= 2 && ((pbText[0] == 0xFF && pbText[1] == 0xFE) || (pbText[0] == 0xFE && pbText[1] == 0xFF));
-}
-
-// Text after a UTF-8 byte-order mark is UTF-8; any other is in the code page.
-static UINT TextCodePage(const BYTE** ppbText, DWORD* pcbText)
-{
-    if (*pcbText < 3 || (*ppbText)[0] != 0xEF || (*ppbText)[1] != 0xBB || (*ppbText)[2] != 0xBF)
-        return CP_ACP;
-    *ppbText += 3;
-    *pcbText -= 3;
-    return CP_UTF8;
-}
-
-static BOOL WriteAll(HANDLE hFile, const void* pvData, DWORD cbData)
-{
-    DWORD cbWritten = 0;
-    return WriteFile(hFile, pvData, cbData, &cbWritten, nullptr) && cbWritten == cbData;
-}
-
-// Rewrites the 8-bit text of the open file as UTF-16 from its start.
-static BOOL RewriteAsUtf16(HANDLE hFile, const BYTE* pbText, DWORD cbText)
-{
-    UINT uCodePage = TextCodePage(&pbText, &cbText);
-    const char* pszText = reinterpret_cast<const char*>(pbText);
-    int cchText = cbText ? MultiByteToWideChar(uCodePage, 0, pszText, static_cast<int>(cbText), nullptr, 0) : 0;
-    if (cbText && cchText == 0)
+    BYTE* pbAgain = nullptr;
+    DWORD cbAgain = 0;
+    if (!Encode(text, encoding, &pbAgain, &cbAgain))
         return FALSE;
-    WCHAR* pszWide = static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), 0, (cchText + 1) * sizeof(WCHAR)));
-    if (!pszWide)
-        return FALSE;
-    MultiByteToWideChar(uCodePage, 0, pszText, static_cast<int>(cbText), pszWide, cchText);
-    BOOL bWritten = SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
-                    WriteAll(hFile, &s_chByteOrderMark, sizeof s_chByteOrderMark) &&
-                    WriteAll(hFile, pszWide, cchText * sizeof(WCHAR)) && SetEndOfFile(hFile);
-    HeapFree(GetProcessHeap(), 0, pszWide);
-    return bWritten;
+    BOOL bSame = cbAgain == cbFile && RtlEqualMemory(pbAgain, pbFile, cbFile);
+    HeapFree(GetProcessHeap(), 0, pbAgain);
+    return bSame;
 }
 
-// Opens (or creates) the record, and turns 8-bit text into UTF-16.
-static BOOL MakeRecordWide(const WCHAR* pszIniPath)
+BOOL DecodeRecord(const BYTE* pbFile, DWORD cbFile, CRecordText* pText, RecordEncoding* pEncoding)
 {
-    HANDLE hFile = CreateFileW(pszIniPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return FALSE;
-    BOOL bDone = FALSE;
-    DWORD cbText = GetFileSize(hFile, nullptr);
-    BYTE* pbText = cbText <= s_cbLargestRecord
-                       ? static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, cbText + 1))
-                       : nullptr;
-    DWORD cbRead = 0;
-    if (pbText && ReadFile(hFile, pbText, cbText, &cbRead, nullptr) && cbRead == cbText)
-        bDone = IsUtf16(pbText, cbText) || RewriteAsUtf16(hFile, pbText, cbText);
-    if (pbText)
-        HeapFree(GetProcessHeap(), 0, pbText);
-    CloseHandle(hFile);
-    return bDone;
+    BOOL bDecoded;
+    if (StartsWith(pbFile, cbFile, s_abUtf16Mark, 2)) {
+        *pEncoding = RecordUtf16;
+        bDecoded = DecodeWide(pbFile + 2, cbFile - 2, FALSE, pText);
+    } else if (StartsWith(pbFile, cbFile, s_abUtf16BigEndianMark, 2)) {
+        *pEncoding = RecordUtf16BigEndian;
+        bDecoded = DecodeWide(pbFile + 2, cbFile - 2, TRUE, pText);
+    } else if (StartsWith(pbFile, cbFile, s_abUtf8Mark, 3)) {
+        *pEncoding = RecordUtf8;
+        bDecoded = DecodeBytes(CP_UTF8, pbFile + 3, cbFile - 3, pText);
+    } else {
+        *pEncoding = RecordCodePage;
+        bDecoded = DecodeBytes(GetACP(), pbFile, cbFile, pText);
+    }
+    return bDecoded && !HoldsNul(*pText) && GivesBack(*pText, *pEncoding, pbFile, cbFile);
 }
 
-BOOL PrepareRecordEncoding(const WCHAR* pszIniPath, const WCHAR* const* apszValues, int cValues)
+BOOL EncodeRecord(const CRecordText& text, RecordEncoding* pEncoding, BYTE** ppbFile, DWORD* pcbFile)
 {
-    return !NeedsWideText(apszValues, cValues) || MakeRecordWide(pszIniPath);
+    if (Encode(text, *pEncoding, ppbFile, pcbFile))
+        return TRUE;
+    if (*pEncoding != RecordCodePage)
+        return FALSE;
+    *pEncoding = RecordUtf16;
+    return Encode(text, *pEncoding, ppbFile, pcbFile);
 }

@@ -1,12 +1,22 @@
 #pragma once
-// The text encoding of a Desktop.ini that we write. A record stays in the
-// encoding it has, and a new one is 8-bit text, as long as the code page
-// spells every value; a value that it cannot spell turns the record into
-// UTF-16 (little-endian, with its byte-order mark, as the shell itself writes
-// Desktop.ini), keeping every line of every other program in order. The
-// profile functions then write and read it in wide text.
+// The bytes of a Desktop.ini and its text. A record is read only when its
+// bytes give its text exactly and back again: 8-bit text in the system code
+// page, UTF-8 after its byte-order mark, or UTF-16 in either byte order after
+// its mark; bytes invalid in their encoding, a NUL (8-bit text without a mark
+// that is UTF-16 in truth), or UTF-16 cut in half are not, and such a record
+// is never rewritten. A record is written back in the encoding it had; 8-bit
+// text that the code page cannot spell (a value we write) becomes UTF-16,
+// little-endian with its mark, as the shell itself writes Desktop.ini.
+#include "page/record_text.h"
+
 #include <windows.h>
 
-// Prepares the record for writing the given values. FALSE when the record
-// had to become UTF-16 and could not.
-BOOL PrepareRecordEncoding(const WCHAR* pszIniPath, const WCHAR* const* apszValues, int cValues);
+enum RecordEncoding { RecordCodePage, RecordUtf8, RecordUtf16, RecordUtf16BigEndian };
+
+// FALSE when the bytes do not give the text exactly (or for want of memory).
+BOOL DecodeRecord(const BYTE* pbFile, DWORD cbFile, CRecordText* pText, RecordEncoding* pEncoding);
+
+// Into a process-heap block for the caller to free; *pEncoding tells what
+// the bytes became. FALSE when the text has no exact form (or for want of
+// memory).
+BOOL EncodeRecord(const CRecordText& text, RecordEncoding* pEncoding, BYTE** ppbFile, DWORD* pcbFile);

@@ -6,58 +6,56 @@
 
 // A full path, a comma and an index fit; another program's value may be
 // longer, and is never cut.
-static const DWORD s_cchLocation = 2 * MAX_PATH;
-
-static void FormatLocation(const WCHAR* pszFile, int nIndex, WCHAR* pszLocation)
-{
-    wnsprintfW(pszLocation, s_cchLocation, L"%s,%i", pszFile, nIndex);
-}
+static const int s_cchLocation = 2 * MAX_PATH;
 
 enum ValueState { ValueMissing, ValueRead, ValueTooLong };
 
-static ValueState ReadLocation(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszLocation,
-                               const WCHAR* pszIniPath)
+static ValueState ReadLocation(const CRecordChange& change, const WCHAR* pszSection, const WCHAR* pszKey,
+                               WCHAR* pszLocation)
 {
-    // The default has a character that no location can start with.
-    DWORD cch = GetPrivateProfileStringW(pszSection, pszKey, L"\x01", pszLocation, s_cchLocation, pszIniPath);
-    if (cch >= s_cchLocation - 1)
-        return ValueTooLong;
-    return lstrcmpW(pszLocation, L"\x01") == 0 ? ValueMissing : ValueRead;
+    if (change.Get(pszSection, pszKey, pszLocation, s_cchLocation))
+        return ValueRead;
+    return change.Has(pszSection, pszKey) ? ValueTooLong : ValueMissing;
 }
 
-// Ours when it is exactly the record's closed icon, as we write it.
-static BOOL IsOurLocation(const WCHAR* pszLocation, const WCHAR* pszIniPath)
+// Ours when it is what we wrote. A record written before we kept that copy
+// tells it by its closed icon, as the two values stand in the file.
+static BOOL IsOurLocation(const CRecordChange& change, const WCHAR* pszLocation)
 {
-    WCHAR szFile[MAX_PATH];
-    if (!ReadIconFileName(g_szKeyIconFileClosed, L"", szFile, pszIniPath) || szFile[0] == L'\0')
-        return FALSE;
     WCHAR szOurs[s_cchLocation];
-    FormatLocation(szFile, GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexClosed, 0, pszIniPath), szOurs);
+    if (ReadLocation(change, g_szSectionIcons, g_szKeyWrittenIconResource, szOurs) != ValueMissing)
+        return lstrcmpiW(pszLocation, szOurs) == 0;
+    WCHAR szFile[MAX_PATH], szIndex[16];
+    if (!change.Get(g_szSectionIcons, g_szKeyIconFileClosed, szFile, MAX_PATH) || szFile[0] == L'\0' ||
+        !change.Get(g_szSectionIcons, g_szKeyIndexClosed, szIndex, 16))
+        return FALSE;
+    wnsprintfW(szOurs, s_cchLocation, L"%s,%s", szFile, szIndex);
     return lstrcmpiW(pszLocation, szOurs) == 0;
 }
 
-BOOL SetStandardIcon(const WCHAR* pszIniPath, const WCHAR* pszFile, int nIndex)
+BOOL SetStandardIcon(CRecordChange* pChange, const WCHAR* pszFile, int nIndex)
 {
     WCHAR szLocation[s_cchLocation];
-    ValueState state = ReadLocation(g_szSectionShell, g_szKeyIconResource, szLocation, pszIniPath);
+    ValueState state = ReadLocation(*pChange, g_szSectionShell, g_szKeyIconResource, szLocation);
     if (state == ValueTooLong)
         return FALSE;
-    if (state == ValueRead && !IsOurLocation(szLocation, pszIniPath) &&
-        !WritePrivateProfileStringW(g_szSectionIcons, g_szKeyPreviousIconResource, szLocation, pszIniPath))
+    if (state == ValueRead && !IsOurLocation(*pChange, szLocation) &&
+        !pChange->Set(g_szSectionIcons, g_szKeyPreviousIconResource, szLocation))
         return FALSE;
-    FormatLocation(pszFile, nIndex, szLocation);
-    return WritePrivateProfileStringW(g_szSectionShell, g_szKeyIconResource, szLocation, pszIniPath);
+    wnsprintfW(szLocation, s_cchLocation, L"%s,%i", pszFile, nIndex);
+    return pChange->Set(g_szSectionShell, g_szKeyIconResource, szLocation) &&
+           pChange->Set(g_szSectionIcons, g_szKeyWrittenIconResource, szLocation);
 }
 
-BOOL RestoreStandardIcon(const WCHAR* pszIniPath)
+BOOL RestoreStandardIcon(CRecordChange* pChange)
 {
     WCHAR szLocation[s_cchLocation];
-    if (ReadLocation(g_szSectionShell, g_szKeyIconResource, szLocation, pszIniPath) != ValueRead ||
-        !IsOurLocation(szLocation, pszIniPath))
+    if (ReadLocation(*pChange, g_szSectionShell, g_szKeyIconResource, szLocation) != ValueRead ||
+        !IsOurLocation(*pChange, szLocation))
         return TRUE;
     WCHAR szPrevious[s_cchLocation];
-    BOOL bKeptAside =
-        ReadLocation(g_szSectionIcons, g_szKeyPreviousIconResource, szPrevious, pszIniPath) == ValueRead;
-    return WritePrivateProfileStringW(g_szSectionShell, g_szKeyIconResource, bKeptAside ? szPrevious : nullptr,
-                                      pszIniPath);
+    if (ReadLocation(*pChange, g_szSectionIcons, g_szKeyPreviousIconResource, szPrevious) == ValueRead)
+        return pChange->Set(g_szSectionShell, g_szKeyIconResource, szPrevious);
+    pChange->Delete(g_szSectionShell, g_szKeyIconResource);
+    return TRUE;
 }

@@ -3,14 +3,15 @@
 // ".ShellClassInfo" names the closed icon too, for every reader of Desktop.ini
 // that does not run the library. A value of another program's, or of the
 // user's own choosing, is kept aside in our section and comes back with the
-// removal; a value that no longer is what we wrote is never taken away.
-#include <windows.h>
+// removal; a value that no longer is what we wrote is never taken away. What
+// we wrote is kept in our section, exactly, to tell it by.
+#include "page/record_change.h"
 
 // Makes FILE,INDEX the folder's standard icon, keeping another's value aside
-// first. Call before the record's closed icon changes: what we wrote is told
-// by it. FALSE when a write failed or the value there is too long to keep.
-BOOL SetStandardIcon(const WCHAR* pszIniPath, const WCHAR* pszFile, int nIndex);
+// first. FALSE when another's value is too long to keep (or for want of
+// memory).
+BOOL SetStandardIcon(CRecordChange* pChange, const WCHAR* pszFile, int nIndex);
 
 // Takes our standard icon away, putting back the one kept aside. Call before
-// the record's closed icon goes. FALSE when a write failed.
-BOOL RestoreStandardIcon(const WCHAR* pszIniPath);
+// the record's icon keys go.
+BOOL RestoreStandardIcon(CRecordChange* pChange);

@@ -40,12 +40,11 @@ BOOL IsRecordFile(const WIN32_FIND_DATAW& fd)
     return lstrcmpiW(fd.cFileName, g_szRecordFileName) == 0;
 }
 
-// A record that names another class belongs to that class and stays whole;
-// one with nothing of ours is not touched at all.
+// One read per record; only one with something of ours is written, once.
 void ClearRecord(const WCHAR* pszDirectory)
 {
     WCHAR szIniPath[MAX_PATH];
-    if (MakeRecordPath(pszDirectory, szIniPath) && IsFolderCustomizable(szIniPath) && HoldsKeysOfOurs(szIniPath))
+    if (MakeRecordPath(pszDirectory, szIniPath))
         RemoveCustomization(szIniPath);
 }
 

@@ -39,5 +39,5 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
 
 STDAPI DllCanUnloadNow()
 {
-    return g_cModuleRefs == 0 ? S_OK : S_FALSE;
+    return g_cModuleRefs == 0 && g_cPageRefs == 0 ? S_OK : S_FALSE;
 }

@@ -5,6 +5,7 @@
 HINSTANCE g_hInstance;
 HMODULE g_hShell32;
 volatile LONG g_cModuleRefs;
+volatile UINT g_cPageRefs;
 
 // {5E676C24-194A-11D1-9FCB-4854E821E610}
 const CLSID CLSID_FolderIcons =

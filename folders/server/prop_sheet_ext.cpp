@@ -119,7 +119,7 @@ HRESULT CIconPropSheetExt::OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM l
     page.pfnDlgProc = PageDlgProc;
     page.lParam = reinterpret_cast<LPARAM>(this);
     page.pfnCallback = PageCallback;
-    page.pcRefParent = reinterpret_cast<UINT*>(const_cast<LONG*>(&g_cModuleRefs));
+    page.pcRefParent = const_cast<UINT*>(&g_cPageRefs);
     // Without a context of its own the page gets the old, unthemed controls,
     // even inside a Properties dialog drawn with the themed ones.
     page.hActCtx = ModuleActCtx();

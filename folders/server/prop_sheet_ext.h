@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+class CRecordChange;
+
 class CIconPropSheetExt final : public IShellExtInit, public IShellPropSheetExt {
 public:
     CIconPropSheetExt();
@@ -28,7 +30,9 @@ public:
     void FillIconList(HWND hPage);
     void RefreshIconList(HWND hPage);
     BOOL ChooseIconForSelection(HWND hPage);
-    // FALSE when the record or the folder could not be written.
+    // FALSE, with nothing changed and the reason as the last error, when
+    // the record or the folder could not be written; ERROR_INVALID_DATA for
+    // a record that cannot be read exactly.
     BOOL ApplyCustomization();
     void UseDefaultIcons();
 
@@ -44,7 +48,7 @@ private:
     BOOL SelectSingleFolder();
     HRESULT OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
     void PutIcon(int iImage, const WCHAR* pszFile, int nIndex);
-    BOOL WriteRecord() const;
+    BOOL WriteRecord(CRecordChange* pChange) const;
 
     LONG m_cRef;
     IDataObject* m_pDataObject;

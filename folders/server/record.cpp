@@ -17,9 +17,11 @@ const WCHAR g_szKeyIndexOpened[] = L"IndexOpened";
 const WCHAR g_szKeyAnimateLarge[] = L"AnimateLarge";
 const WCHAR g_szKeyIconResource[] = L"IconResource";
 const WCHAR g_szKeyPreviousIconResource[] = L"PreviousIconResource";
+const WCHAR g_szKeyWrittenIconResource[] = L"WrittenIconResource";
 const WCHAR* const g_apszIconKeys[] = {
     g_szKeyIconFileClosed, g_szKeyIndexClosed,  g_szKeyIconFileOpened,
     g_szKeyIndexOpened,    g_szKeyAnimateLarge, g_szKeyPreviousIconResource,
+    g_szKeyWrittenIconResource,
 };
 const int g_cIconKeys = sizeof g_apszIconKeys / sizeof g_apszIconKeys[0];
 
@@ -103,33 +105,8 @@ BOOL ReadIconFileName(const WCHAR* pszKey, const WCHAR* pszDefault, WCHAR* pszFi
     return TRUE;
 }
 
-static BOOL HasIconKey(const WCHAR* pszKey, const WCHAR* pszIniPath)
-{
-    WCHAR szValue[sizeof s_szNoValue / sizeof(WCHAR) + 1];
-    GetPrivateProfileStringW(g_szSectionIcons, pszKey, s_szNoValue, szValue, sizeof szValue / sizeof(WCHAR),
-                             pszIniPath);
-    return lstrcmpW(szValue, s_szNoValue) != 0;
-}
-
-BOOL IsFolderCustomized(const WCHAR* pszIniPath)
-{
-    WCHAR szValue[MAX_PATH];
-    return ReadClassId(pszIniPath, szValue) && NamesOurClass(szValue);
-}
-
 BOOL IsFolderCustomizable(const WCHAR* pszIniPath)
 {
     WCHAR szValue[MAX_PATH];
     return ReadClassId(pszIniPath, szValue) && (NamesOurClass(szValue) || lstrcmpW(szValue, s_szNoValue) == 0);
-}
-
-BOOL HoldsKeysOfOurs(const WCHAR* pszIniPath)
-{
-    if (IsFolderCustomized(pszIniPath))
-        return TRUE;
-    for (int i = 0; i < g_cIconKeys; ++i) {
-        if (HasIconKey(g_apszIconKeys[i], pszIniPath))
-            return TRUE;
-    }
-    return FALSE;
 }

@@ -17,6 +17,7 @@ extern const WCHAR g_szKeyIndexOpened[];
 extern const WCHAR g_szKeyAnimateLarge[];
 extern const WCHAR g_szKeyIconResource[];          // the folder's standard icon, "file,index"
 extern const WCHAR g_szKeyPreviousIconResource[];  // another's standard icon, kept aside
+extern const WCHAR g_szKeyWrittenIconResource[];   // the standard icon as we wrote it
 // Every key of our own section, in the order removal deletes them.
 extern const WCHAR* const g_apszIconKeys[];
 extern const int g_cIconKeys;
@@ -40,14 +41,7 @@ BOOL WidePathToAnsi(const WCHAR* pwszPath, char* pszPath);
 // (FALSE, empty buffer) rather than cut, since a cut name is another file.
 BOOL ReadIconFileName(const WCHAR* pszKey, const WCHAR* pszDefault, WCHAR* pszFile, const WCHAR* pszIniPath);
 
-// TRUE when the record at pszIniPath names our class, in any letter case.
-BOOL IsFolderCustomized(const WCHAR* pszIniPath);
-
 // TRUE when the record at pszIniPath is free for us: no "CLSID" key at all,
 // or one that names our class in any letter case. An over-long path is never
 // customizable.
 BOOL IsFolderCustomizable(const WCHAR* pszIniPath);
-
-// TRUE when the record holds anything of ours: our class, or any key of the
-// icon section.
-BOOL HoldsKeysOfOurs(const WCHAR* pszIniPath);

@@ -230,11 +230,15 @@ TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
         const char* before;           // the record's text before Apply
         const char* changed_after;    // another program's value, written after Apply
         const char* after_removal;    // IconResource afterwards
+        const wchar_t* closed = L"c:\\icons\\closed.ico";
+        const char* standard = "c:\\icons\\closed.ico,-5";
     } cases[] = {
         {"plain folder", "", nullptr, "<missing>"},
         {"another's icon", "[.ShellClassInfo]\r\nIconResource=C:\\x.ico,0\r\nInfoTip=tip\r\n", nullptr,
          "C:\\x.ico,0"},
         {"changed after Apply", "", "C:\\later.dll,-3", "C:\\later.dll,-3"},
+        // The shell's own "Shell Icons" values often quote the file.
+        {"quoted default", "", nullptr, "<missing>", L"\"c:\\icons\\closed.ico\"", "\"c:\\icons\\closed.ico\",-5"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -242,10 +246,11 @@ TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
         if (*c.before)
             folder.write_record(c.before);
         Page page(folder);
+        lstrcpyW(page.ext->m_szFileClosed, c.closed);
         page.ext->m_nIndexClosed = -5;
 
         ASSERT_EQ(page.ext->ApplyCustomization(), TRUE);
-        EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "IconResource"), "c:\\icons\\closed.ico,-5");
+        EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "IconResource"), c.standard);
         // Applying again keeps aside what was there before the first time.
         ASSERT_EQ(page.ext->ApplyCustomization(), TRUE);
         if (c.changed_after)
@@ -256,6 +261,9 @@ TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
 
         EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "IconResource"), c.after_removal);
         EXPECT_EQ(read_ini(folder.record_path(), "QXIcons", "PreviousIconResource"), "<missing>");
+        EXPECT_EQ(read_file(folder.record_path()).find("IconResource", read_file(folder.record_path()).find("[QXIcons]")),
+                  std::string::npos)
+            << read_file(folder.record_path());
         if (*c.before) {
             EXPECT_EQ(read_ini(folder.record_path(), ".ShellClassInfo", "InfoTip"), "tip");
         }
@@ -329,6 +337,55 @@ TEST_F(Customization, Utf16RecordKeepsItsOtherKeysThroughApplyAndRemoval)
     EXPECT_NE(removed.find("\nIconResource=c:\\other.dll,4"), std::string::npos) << removed;
     EXPECT_EQ(removed.find("Previous"), std::string::npos) << removed;
     EXPECT_NE(removed.find("[ViewState]\r\nMode=4"), std::string::npos) << removed;
+}
+
+// Another program's text comes out of Apply and removal exact, byte for
+// byte, whatever its line ends and encoding; a record that cannot be read
+// exactly is never rewritten, and the reason is told.
+TEST_F(Customization, EveryRecordComesOutExactOrUntouched)
+{
+    auto lines = [](const std::string& end, const std::string& tip, bool last_ends) {
+        return "[.ShellClassInfo]" + end + "InfoTip=" + tip + end + "[QXIcons]" + end + "[Other]" + end +
+               "Key=  spaced value  " + end + ";comment" + (last_ends ? end : "");
+    };
+    auto utf16 = [](const std::wstring& text, bool big_endian) {
+        std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+        for (wchar_t ch : text) {
+            char low = static_cast<char>(ch & 0xFF), high = static_cast<char>(ch >> 8);
+            bytes += big_endian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool exact;
+    } cases[] = {
+        {"code page, CR LF", lines("\r\n", "Caf\xE9", true), true},
+        {"LF only", lines("\n", "tip", true), true},
+        {"no line end at the end", lines("\r\n", "tip", false), true},
+        {"UTF-8 mark", "\xEF\xBB\xBF" + lines("\r\n", "Caf\xC3\xA9 \xE5\x86\x99", true), true},
+        {"UTF-8 mark, invalid bytes", "\xEF\xBB\xBF" + lines("\r\n", "Caf\xC3(", true), false},
+        {"big-endian mark", utf16(widen(lines("\r\n", "tip", true)), true), true},
+        {"NUL byte", lines("\r\n", std::string("a\0b", 3), true), false},
+        {"UTF-16 cut in half", utf16(widen(lines("\r\n", "tip", true)), false) + "x", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder("exact");
+        folder.write_record(c.bytes);
+        Page page(folder);
+
+        EXPECT_EQ(page.ext->ApplyCustomization(), c.exact ? TRUE : FALSE);
+        if (!c.exact) {
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_DATA));
+        } else {
+            EXPECT_EQ(read_ini(widen(folder.record_path()), L"QXIcons", L"IconFileClosed"), L"c:\\icons\\closed.ico");
+        }
+        EXPECT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), c.exact ? TRUE : FALSE);
+
+        EXPECT_EQ(read_file(folder.record_path()), c.bytes);
+    }
 }
 
 }

@@ -32,54 +32,41 @@ BOOL WINAPI record_redraw(HWND window, const RECT* rect, HRGN region, UINT flags
 BOOL WINAPI record_attributes(LPCWSTR path, DWORD attributes)
 {
     g_calls.attribute_sets.push_back({narrow(path), attributes, path});
-    return SetFileAttributesW(path, attributes);
-}
-
-bool has_byte_order_mark(LPCWSTR file)
-{
-    BYTE start[2] = {};
-    DWORD read = 0;
-    HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    ReadFile(handle, start, 2, &read, nullptr);
-    CloseHandle(handle);
-    return read == 2 && ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xEF && start[1] == 0xBB));
-}
-
-std::string utf8(LPCWSTR text)
-{
-    if (!text)
-        return std::string();
-    std::string bytes(lstrlenW(text) * 3 + 1, '\0');
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
-    bytes.resize(n > 0 ? n - 1 : 0);
-    return bytes;
-}
-
-// On a Windows whose code page is UTF-8 the wide write puts UTF-8 text into
-// an 8-bit file; Wine's own code page is another, so the 8-bit write of the
-// UTF-8 bytes stands in for it.
-BOOL write_as_utf8_system(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file)
-{
-    std::string a_section = utf8(section), a_key = utf8(key), a_value = utf8(value);
-    return WritePrivateProfileStringA(section ? a_section.c_str() : nullptr, key ? a_key.c_str() : nullptr,
-                                      value ? a_value.c_str() : nullptr, narrow(file).c_str());
-}
-
-BOOL WINAPI refuse_read_only_write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file)
-{
-    DWORD attributes = GetFileAttributesW(file);
-    bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    bool refused = g_calls.refuse_profile_writes || (section && g_calls.refused_section == narrow(section));
-    if (refused || read_only) {
+    DWORD before = GetFileAttributesW(path);
+    if (g_calls.refuse_folder_attributes && before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_DIRECTORY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    if (g_calls.utf8_code_page && !has_byte_order_mark(file))
-        return write_as_utf8_system(section, key, value, file);
-    return WritePrivateProfileStringW(section, key, value, file);
+    return SetFileAttributesW(path, attributes);
+}
+
+HANDLE WINAPI refuse_write_open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE model)
+{
+    if (g_calls.refuse_writes && (access & (GENERIC_WRITE | FILE_WRITE_DATA))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(path, access, share, security, disposition, flags, model);
+}
+
+BOOL WINAPI refuse_replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
+                           LPVOID reserved)
+{
+    if (g_calls.refuse_swaps) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved);
+}
+
+BOOL WINAPI refuse_move(LPCWSTR from, LPCWSTR to, DWORD flags)
+{
+    if (g_calls.refuse_swaps) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return MoveFileExW(from, to, flags);
 }
 
 BOOL WINAPI record_help(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
@@ -105,7 +92,8 @@ BOOL WINAPI record_image_list_destroy(HIMAGELIST list)
 HPROPSHEETPAGE WINAPI record_page(LPCPROPSHEETPAGEA page)
 {
     bool has_context = page->dwSize >= sizeof(PROPSHEETPAGEA_V3);
-    g_calls.pages.push_back({page->dwFlags, has_context ? page->hActCtx : nullptr});
+    g_calls.pages.push_back({page->dwFlags, has_context ? page->hActCtx : nullptr,
+                             (page->dwFlags & PSP_USEREFPARENT) ? page->pcRefParent : nullptr});
     return CreatePropertySheetPageA(page);
 }
 
@@ -200,7 +188,9 @@ void record_library_calls(HMODULE module)
         {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
         {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
         {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
-        {"kernel32.dll", "WritePrivateProfileStringW", reinterpret_cast<void*>(refuse_read_only_write)},
+        {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(refuse_write_open)},
+        {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(refuse_replace)},
+        {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(refuse_move)},
         {"kernel32.dll", "GetACP", reinterpret_cast<void*>(system_code_page)},
         {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(convert_as_windows)},
         {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(find_procedure)},

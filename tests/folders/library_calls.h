@@ -5,9 +5,8 @@
 // attribute on folders, its property sheet ignores a page's activation
 // context, and no call tells whether a context was given back) and what must
 // not really run (WinHelpA). Where Wine is more lenient than Windows, the
-// library meets Windows' rules: profile writes fail while the file is
-// read-only (Wine writes them for root), and a conversion to UTF-8 refuses
-// the best-fit flag and the default-character report.
+// library meets Windows' rules: a conversion to UTF-8 refuses the best-fit
+// flag and the default-character report.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -42,6 +41,7 @@ struct HelpCall {
 struct PageCall {
     DWORD flags;
     HANDLE context;   // hActCtx, or null when the description is too short to hold one
+    UINT* ref_parent; // the count the sheet changes, or null without PSP_USEREFPARENT
 };
 struct ImageListDestroyCall {
     HIMAGELIST list;
@@ -56,10 +56,15 @@ struct LibraryCalls {
     std::vector<ImageListDestroyCall> image_list_destroys;
     std::vector<PageCall> pages;       // passed on
     std::vector<HANDLE> released_contexts;
-    // Every profile write fails while set, as for a file the user may not write.
-    bool refuse_profile_writes = false;
-    // Every profile write to this one section fails.
-    std::string refused_section;
+    // While set, no file can be opened for writing, as on a medium the user
+    // may not write.
+    bool refuse_writes = false;
+    // While set, no file can take another's place, as when another program
+    // holds the record open.
+    bool refuse_swaps = false;
+    // While set, no folder's attributes can be changed, as on a share that
+    // does not grant it.
+    bool refuse_folder_attributes = false;
     // While set, the system's code page is UTF-8, as a Windows set to use
     // UTF-8 for its 8-bit text has it.
     bool utf8_code_page = false;

@@ -351,66 +351,151 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
     EXPECT_EQ(calls.notices[0].item2, nullptr);
 }
 
-// A record that still holds anything of ours afterwards (every write
-// refused, or only those to the icon section) is not shown as removed: the
-// page says so and keeps its state.
+// A change that cannot be made whole is not made at all: the record stays
+// byte for byte as it was, no copy is left beside it, the page says so and
+// keeps its state.
 TEST_F(IconPage, ARemovalThatCouldNotWriteIsNotShownAsDone)
 {
-    for (bool only_icons : {false, true}) {
-        SCOPED_TRACE(only_icons ? "icon keys refused" : "every write refused");
+    for (bool swap : {false, true}) {
+        SCOPED_TRACE(swap ? "the swap refused" : "every write refused");
         folder.write_record(customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n"));
+        const std::string before = read_file(folder.record_path());
         open();
-        calls.refuse_profile_writes = !only_icons;
-        calls.refused_section = only_icons ? "QXIcons" : "";
+        calls.refuse_writes = !swap;
+        calls.refuse_swaps = swap;
 
         DialogAnswerer notice("Remove customization", IDOK);
         click(kRemove);
         ASSERT_TRUE(notice.wait(5000));
 
         EXPECT_NE(notice.text(), "");
+        EXPECT_EQ(read_file(folder.record_path()), before);
+        EXPECT_EQ(folder.files_named("~*"), 0);
         EXPECT_TRUE(sheet->cancel_enabled());
         EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
-        calls.refuse_profile_writes = false;
-        calls.refused_section.clear();
+        calls.refuse_writes = calls.refuse_swaps = false;
         sheet->press(PSBTN_OK);
-        EXPECT_EQ(customized(), !only_icons);
-        EXPECT_EQ(ini("QXIcons", "IndexClosed"), "0");
+        EXPECT_EQ(read_file(folder.record_path()), before);
         sheet.reset();
         offered.reset();
     }
 }
 
-// A record that cannot be written is reported; nothing claims a change, the
-// file keeps its attributes, OK leaves the sheet open and Cancel stays.
+// A record that cannot be written, or a folder that cannot be made
+// read-only (the shell would not read the record), is reported; the record
+// stays as it was, the folder keeps its attributes, OK leaves the sheet open
+// and Cancel stays.
 TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
 {
     folder.write_record("[Other]\r\nKey=Value\r\n");
     SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_SYSTEM);
+    const std::string before = read_file(folder.record_path());
     open();
     command(kDefault);
-    calls.refuse_profile_writes = true;
     calls.notices.clear();
 
-    for (int button : {PSBTN_APPLYNOW, PSBTN_OK}) {
-        SCOPED_TRACE(button);
+    struct Case {
+        int button;
+        bool writes, swaps, folder_attributes;
+    } cases[] = {{PSBTN_APPLYNOW, true, false, false}, {PSBTN_OK, false, true, false},
+                 {PSBTN_APPLYNOW, false, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.writes ? "writes refused" : c.swaps ? "swap refused" : "folder attributes refused");
+        calls.refuse_writes = c.writes;
+        calls.refuse_swaps = c.swaps;
+        calls.refuse_folder_attributes = c.folder_attributes;
         DialogAnswerer notice("Apply customization", IDOK);
-        sheet->press(button);
+        sheet->press(c.button);
         ASSERT_TRUE(notice.wait(5000));
         EXPECT_NE(notice.text(), "");
         EXPECT_TRUE(IsWindow(sheet->window()));
         EXPECT_TRUE(sheet->apply_enabled());
         EXPECT_TRUE(sheet->cancel_enabled());
+        EXPECT_EQ(read_file(folder.record_path()), before);
+        EXPECT_EQ(folder.files_named("~*"), 0);
+        EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
+                  DWORD(FILE_ATTRIBUTE_SYSTEM));
+        // The folder is given back what it had (a refused change leaves it so).
+        DWORD folder_set = attributes_set(folder.path());
+        EXPECT_TRUE(c.folder_attributes || folder_set == INVALID_FILE_ATTRIBUTES ||
+                    !(folder_set & FILE_ATTRIBUTE_READONLY))
+            << folder_set;
     }
     EXPECT_TRUE(calls.notices.empty());
-    EXPECT_FALSE(customized());
-    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
-              DWORD(FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_EQ(attributes_set(folder.path()), INVALID_FILE_ATTRIBUTES);
 
-    calls.refuse_profile_writes = false;
+    calls.refuse_writes = calls.refuse_swaps = calls.refuse_folder_attributes = false;
     sheet->press(PSBTN_OK);
     EXPECT_TRUE(customized());
     EXPECT_EQ(calls.notices.size(), 1u);
+}
+
+void write_bytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Fills the volume of PATH's drive with one file: afterwards no write of a
+// new byte fits.
+bool fill_volume(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::vector<char> block(4096, 'f');
+    DWORD written = 0;
+    int blocks = 0;
+    while (WriteFile(file, block.data(), DWORD(block.size()), &written, nullptr) && written == block.size())
+        ++blocks;
+    CloseHandle(file);
+    return blocks > 0;
+}
+
+// The volume the user's folder is on is full: Apply, with a name the code
+// page cannot spell and with one it can, and the removal leave the record
+// byte for byte as it was, and the page says so.
+TEST_F(IconPage, OnAFullVolumeTheRecordStaysAsItWasAndThePageSaysSo)
+{
+    const char* drive = getenv("FOLDERS_FULL_VOLUME");
+    if (!drive)
+        GTEST_SKIP() << (getenv("FOLDERS_NO_FULL_VOLUME") ? getenv("FOLDERS_NO_FULL_VOLUME") : "no full volume");
+    const std::string root = drive;
+    const std::string theirs = root + "\\theirs", ours = root + "\\ours";
+    std::string sections;
+    for (int i = 1; sections.size() < 7900; ++i)
+        sections += "[Program " + std::to_string(i) + "]\r\nSetting=" + std::string(60, 'a' + i % 26) + "\r\n";
+    ASSERT_TRUE(CreateDirectoryA(theirs.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(ours.c_str(), nullptr));
+    write_bytes(theirs + "\\Desktop.ini", sections);
+    const std::string customized = customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n") + sections;
+    write_bytes(ours + "\\Desktop.ini", customized);
+    ASSERT_TRUE(fill_volume(root + "\\filler"));
+
+    open(widen(theirs));
+    for (const std::wstring& name : {std::wstring(L"c:\\icons\\\x5199\x771F.ico"), std::wstring(L"c:\\icons\\caf\x00E9.ico")}) {
+        SCOPED_TRACE(narrow(name));
+        calls.picked_file = name;
+        select_row(0);
+        click(kChange);
+        DialogAnswerer notice("Apply customization", IDOK);
+        sheet->press(PSBTN_APPLYNOW);
+        ASSERT_TRUE(notice.wait(5000));
+        EXPECT_EQ(read_file(theirs + "\\Desktop.ini"), sections);
+    }
+    sheet.reset();
+    offered.reset();
+
+    open(widen(ours));
+    DialogAnswerer notice("Remove customization", IDOK);
+    click(kRemove);
+    ASSERT_TRUE(notice.wait(5000));
+    EXPECT_EQ(read_file(ours + "\\Desktop.ini"), customized);
+    EXPECT_TRUE(sheet->cancel_enabled());
+    WIN32_FIND_DATAA found;
+    for (const std::string& folder_path : {theirs, ours})
+        EXPECT_EQ(FindFirstFileA((folder_path + "\\~*").c_str(), &found), INVALID_HANDLE_VALUE) << folder_path;
 }
 
 // A folder of any name, and an icon file of any name, on a system whose

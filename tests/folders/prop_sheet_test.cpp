@@ -173,14 +173,25 @@ TEST_F(PropSheetExt, AnswersItsTwoInterfacesAndIUnknown)
 }
 
 // The page keeps the object and the module alive after the shell lets the
-// object go, until the sheet destroys the page.
+// object go, until the sheet destroys the page. Some sheets change the
+// page's count without interlocked calls: an icon handler made on another
+// thread in between must not be lost from the module's count.
 TEST_F(PropSheetExt, ThePageHoldsTheModuleUntilTheSheetCloses)
 {
+    record_library_calls(library.module);
+    library_calls().pages.clear();
     OfferedPage offered(library, folder.path());
     ASSERT_EQ(offered.collector.pages.size(), 1u);
     offered.ext->Release();
     offered.ext = nullptr;
     EXPECT_EQ(library.can_unload_now(), S_FALSE);
+    ASSERT_EQ(library_calls().pages.size(), 1u);
+    UINT* sheet_count = library_calls().pages[0].ref_parent;
+    ASSERT_NE(sheet_count, nullptr);
+    UINT read_by_sheet = *sheet_count;
+    IUnknown* handler = nullptr;
+    ASSERT_EQ(library.create(IID_IExtractIconA, &handler), S_OK);
+    *sheet_count = read_by_sheet;
 
     {
         Sheet sheet(offered.collector.pages);
@@ -189,6 +200,8 @@ TEST_F(PropSheetExt, ThePageHoldsTheModuleUntilTheSheetCloses)
     }
 
     EXPECT_EQ(offered.selection.references(), 1);
+    EXPECT_EQ(library.can_unload_now(), S_FALSE) << "the handler's count was lost";
+    handler->Release();
     EXPECT_EQ(library.can_unload_now(), S_OK);
 }
 

@@ -78,6 +78,20 @@ void ScratchFolder::write_file(const std::string& name, const std::string& text)
     }
 }
 
+int ScratchFolder::files_named(const char* pattern) const
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path_ + "\\" + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do
+        ++count;
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return count;
+}
+
 void ScratchFolder::write_record(const std::string& text) const
 {
     write_file("Desktop.ini", text);

@@ -20,6 +20,8 @@ public:
     // A subfolder (created) and its path.
     std::string make_subfolder(const std::string& name) const;
     void write_file(const std::string& name, const std::string& text) const;
+    // How many files in the folder match the pattern ("~*").
+    int files_named(const char* pattern) const;
 
 private:
     std::string path_;
