@@ -1,5 +1,6 @@
 #include "page/standard_icon.h"
 
+#include "server/icon_origin.h"
 #include "server/record.h"
 
 #include <shlwapi.h>
@@ -36,8 +37,12 @@ static BOOL IsOurLocation(const WCHAR* pszLocation, const WCHAR* pszIniPath)
     return lstrcmpiW(pszLocation, szOurs) == 0;
 }
 
+// Every reader of the standard icon opens its file: one that the folder may
+// not use never becomes it, and ours gives way to what it replaced.
 BOOL SetStandardIcon(const WCHAR* pszIniPath, const WCHAR* pszFile, int nIndex)
 {
+    if (!MayUseIconFile(pszIniPath, pszFile))
+        return RestoreStandardIcon(pszIniPath);
     WCHAR szLocation[s_cchLocation];
     ValueState state = ReadLocation(g_szSectionShell, g_szKeyIconResource, szLocation, pszIniPath);
     if (state == ValueTooLong)

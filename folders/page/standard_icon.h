@@ -8,7 +8,9 @@
 
 // Makes FILE,INDEX the folder's standard icon, keeping another's value aside
 // first. Call before the record's closed icon changes: what we wrote is told
-// by it. FALSE when a write failed or the value there is too long to keep.
+// by it. A file the folder may not use (see server/icon_origin.h) takes
+// ours away instead, as RestoreStandardIcon does. FALSE when a write failed
+// or the value there is too long to keep.
 BOOL SetStandardIcon(const WCHAR* pszIniPath, const WCHAR* pszFile, int nIndex);
 
 // Takes our standard icon away, putting back the one kept aside. Call before
