@@ -34,7 +34,8 @@ static const WCHAR* UsableIcon(const WCHAR* pszFolder, int iRow, const WCHAR* ps
 void CIconPropSheetExt::PutIcon(int iImage, const WCHAR* pszFile, int nIndex)
 {
     WCHAR szLibrary[MAX_PATH];
-    HICON hIcon = ExtractOneIcon(UsableIcon(m_szFolder, iImage, pszFile, &nIndex, szLibrary), nIndex);
+    const WCHAR* pszShown = UsableIcon(m_szFolder, iImage, pszFile, &nIndex, szLibrary);
+    HICON hIcon = ExtractOneIcon(pszShown, nIndex);
     if (!hIcon)
         return;
     ImageList_ReplaceIcon(m_hImageList, iImage, hIcon);
