@@ -19,24 +19,29 @@ static BOOL IsDriveLetter(const WCHAR* pszPath)
     return ((ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z')) && pszPath[1] == L':';
 }
 
-// "server\share" from "server\share\..." into a MAX_PATH buffer, with
-// backslashes; empty when the server or the share is missing or the name
-// does not fit, which matches no folder.
+static const WCHAR* ComponentEnd(const WCHAR* pszName)
+{
+    while (*pszName && !IsSeparator(*pszName))
+        ++pszName;
+    return pszName;
+}
+
+// "server\share" of "server\share\..." into a MAX_PATH buffer; empty when the
+// server or the share is missing or the name does not fit, which matches no
+// folder.
 static void ShareName(const WCHAR* pszRest, WCHAR* pszShare)
 {
-    int cch = 0;
-    int cSeparators = 0;
-    for (; *pszRest && cch < MAX_PATH - 1; ++pszRest) {
-        if (IsSeparator(*pszRest)) {
-            if (cch == 0 || IsSeparator(pszShare[cch - 1]) || ++cSeparators == 2)
-                break;
-            pszShare[cch++] = L'\\';
-        } else {
-            pszShare[cch++] = *pszRest;
-        }
-    }
-    BOOL bWhole = cSeparators >= 1 && cch > 0 && pszShare[cch - 1] != L'\\' && cch < MAX_PATH - 1;
-    pszShare[bWhole ? cch : 0] = L'\0';
+    const WCHAR* pszServerEnd = ComponentEnd(pszRest);
+    const WCHAR* pszShareStart = *pszServerEnd ? pszServerEnd + 1 : pszServerEnd;
+    int cchServer = static_cast<int>(pszServerEnd - pszRest);
+    int cchShare = static_cast<int>(ComponentEnd(pszShareStart) - pszShareStart);
+    pszShare[0] = L'\0';
+    if (cchServer == 0 || cchShare == 0 || cchServer + 1 + cchShare >= MAX_PATH)
+        return;
+    CopyMemory(pszShare, pszRest, cchServer * sizeof(WCHAR));
+    pszShare[cchServer] = L'\\';
+    CopyMemory(pszShare + cchServer + 1, pszShareStart, cchShare * sizeof(WCHAR));
+    pszShare[cchServer + 1 + cchShare] = L'\0';
 }
 
 // A drive letter mapped to a share names that share; one whose mapping
@@ -58,21 +63,31 @@ static Place DrivePlace(const WCHAR* pszPath, WCHAR* pszShare)
     return PlaceShare;
 }
 
-// "\\?\" and "\??\" hand the rest to the system as it stands: a drive, a
-// share ("UNC\server\share") or any device. "\\.\" always names a device.
+// "\\?\" and "\??\" hand the rest to the system as it stands.
+static BOOL HasVerbatimPrefix(const WCHAR* pszPath)
+{
+    return IsSeparator(pszPath[0]) && (IsSeparator(pszPath[1]) || pszPath[1] == L'?') && pszPath[2] == L'?' &&
+           IsSeparator(pszPath[3]);
+}
+
+static BOOL HasUncPrefix(const WCHAR* pszPath)
+{
+    return (pszPath[0] == L'U' || pszPath[0] == L'u') && (pszPath[1] == L'N' || pszPath[1] == L'n') &&
+           (pszPath[2] == L'C' || pszPath[2] == L'c') && IsSeparator(pszPath[3]);
+}
+
+// Where a path leads, and for a share its "server\share". A verbatim prefix
+// is followed by a drive, a share ("UNC\server\share") or any other device;
+// "\\.\" always names a device. A path without a drive or a server (relative,
+// or rooted on the current drive) is local.
 static Place PathPlace(const WCHAR* pszPath, WCHAR* pszShare)
 {
     pszShare[0] = L'\0';
-    BOOL bVerbatim = (IsSeparator(pszPath[0]) && IsSeparator(pszPath[1]) && pszPath[2] == L'?' &&
-                      IsSeparator(pszPath[3])) ||
-                     (IsSeparator(pszPath[0]) && pszPath[1] == L'?' && pszPath[2] == L'?' &&
-                      IsSeparator(pszPath[3]));
-    if (bVerbatim) {
+    if (HasVerbatimPrefix(pszPath)) {
         const WCHAR* pszRest = pszPath + 4;
         if (IsDriveLetter(pszRest) && (pszRest[2] == L'\0' || IsSeparator(pszRest[2])))
             return DrivePlace(pszRest, pszShare);
-        if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, pszRest, 3, L"UNC", 3) == CSTR_EQUAL &&
-            IsSeparator(pszRest[3])) {
+        if (HasUncPrefix(pszRest)) {
             ShareName(pszRest + 4, pszShare);
             return PlaceShare;
         }
