@@ -597,8 +597,9 @@ TEST_F(IconPage, DoubleClickOnARowCountsAsAChange)
 
 // The page never opens an icon file that the folder may not use, not even to
 // show it or to start the picker on it: the library's own icon stands in,
-// and Apply keeps such a file out of the folder's standard icon. For a
-// folder on the same share the file is shown and becomes the standard icon.
+// and Apply keeps such a file out of the folder's standard icon (one that we
+// wrote gives way to the icon it replaced). For a folder on the same share
+// the file is shown and becomes the standard icon.
 TEST_F(IconPage, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
 {
     ScratchShare share;
@@ -606,8 +607,10 @@ TEST_F(IconPage, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
         GTEST_SKIP() << "no share can be made here";
     const std::string remote = share.path() + "\\icons.dll";
     ASSERT_TRUE(CopyFileA(dll.c_str(), remote.c_str(), FALSE));
-    folder.write_record("[QXIcons]\r\nIconFileClosed=" + remote + "\r\nIndexClosed=1\r\n"
-                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=0\r\n");
+    folder.write_record("[.ShellClassInfo]\r\nIconResource=" + remote + ",1\r\n"
+                        "[QXIcons]\r\nIconFileClosed=" + remote + "\r\nIndexClosed=1\r\n"
+                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=0\r\n"
+                        "PreviousIconResource=C:\\other.dll,4\r\n");
     open();
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
     EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
@@ -620,7 +623,7 @@ TEST_F(IconPage, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
     sheet->press(PSBTN_OK);
 
     EXPECT_TRUE(customized());
-    EXPECT_EQ(ini(".ShellClassInfo", "IconResource"), "<missing>");
+    EXPECT_EQ(ini(".ShellClassInfo", "IconResource"), "C:\\other.dll,4");
     for (const std::wstring& path : calls.file_calls)
         EXPECT_EQ(narrow(path).find("icons.dll"), std::string::npos) << "the library looked at " << narrow(path);
 
