@@ -162,25 +162,6 @@ DWORD WINAPI record_get_attributes(LPCWSTR path)
     return GetFileAttributesW(path);
 }
 
-HANDLE WINAPI record_find_first(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
-{
-    g_calls.file_calls.push_back(pattern);
-    return FindFirstFileW(pattern, data);
-}
-
-DWORD WINAPI record_profile_string(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR out, DWORD size,
-                                   LPCWSTR file)
-{
-    g_calls.file_calls.push_back(file);
-    return GetPrivateProfileStringW(section, key, fallback, out, size, file);
-}
-
-UINT WINAPI record_profile_int(LPCWSTR section, LPCWSTR key, INT fallback, LPCWSTR file)
-{
-    g_calls.file_calls.push_back(file);
-    return GetPrivateProfileIntW(section, key, fallback, file);
-}
-
 HICON WINAPI record_extract_icon(HINSTANCE instance, LPCWSTR file, UINT index)
 {
     g_calls.file_calls.push_back(file);
@@ -275,9 +256,6 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "ReleaseActCtx", reinterpret_cast<void*>(record_context_release)},
         {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(record_create_file)},
         {"kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(record_get_attributes)},
-        {"kernel32.dll", "FindFirstFileW", reinterpret_cast<void*>(record_find_first)},
-        {"kernel32.dll", "GetPrivateProfileStringW", reinterpret_cast<void*>(record_profile_string)},
-        {"kernel32.dll", "GetPrivateProfileIntW", reinterpret_cast<void*>(record_profile_int)},
         {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
         {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},
         {"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(drive_connection)},

@@ -68,8 +68,8 @@ struct LibraryCalls {
     std::wstring picked_file;
     int picked_index = 0;
     std::wstring picker_start;
-    // Every path the library handed to a call that opens or looks at a file
-    // (or at a drive's root), and every file it extracted an icon from.
+    // Every path the library opened, looked at (a file, or a drive's root) or
+    // extracted an icon from.
     std::vector<std::wstring> file_calls;
     // While set, this drive letter is a network drive mapped to the share,
     // as Windows reports one (Wine's drive types are fixed at its start).
