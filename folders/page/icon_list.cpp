@@ -2,6 +2,7 @@
 
 #include "page/icon_picker.h"
 #include "page/page_ids.h"
+#include "server/icon_origin.h"
 #include "server/module.h"
 
 #include <shellapi.h>
@@ -16,11 +17,25 @@ static HICON ExtractOneIcon(const WCHAR* pszFile, int nIndex)
     return reinterpret_cast<UINT_PTR>(hIcon) > 1 ? hIcon : nullptr;
 }
 
+// A file the folder may not use is never opened, not even to be shown: the
+// library's own icon for the row stands in for it, as the folder shows it.
+static const WCHAR* UsableIcon(const WCHAR* pszFolder, int iRow, const WCHAR* pszFile, int* pnIndex,
+                               WCHAR* pszLibrary)
+{
+    if (MayUseIconFile(pszFolder, pszFile))
+        return pszFile;
+    GetModuleFileNameW(g_hInstance, pszLibrary, MAX_PATH);
+    *pnIndex = iRow == s_iClosedRow ? g_nLibraryIndexClosed : g_nLibraryIndexOpened;
+    return pszLibrary;
+}
+
 // An icon that cannot be extracted leaves the image as it was; the image
 // list keeps its own copy, so ours is destroyed at once.
 void CIconPropSheetExt::PutIcon(int iImage, const WCHAR* pszFile, int nIndex)
 {
-    HICON hIcon = ExtractOneIcon(pszFile, nIndex);
+    WCHAR szLibrary[MAX_PATH];
+    const WCHAR* pszShown = UsableIcon(m_szFolder, iImage, pszFile, &nIndex, szLibrary);
+    HICON hIcon = ExtractOneIcon(pszShown, nIndex);
     if (!hIcon)
         return;
     ImageList_ReplaceIcon(m_hImageList, iImage, hIcon);
@@ -65,15 +80,29 @@ void CIconPropSheetExt::RefreshIconList(HWND hPage)
     UpdateWindow(hList);
 }
 
+// The picker opens the file it starts on: one the folder may not use starts
+// it on the stand-in, and stays unless the user confirms a choice.
+void CIconPropSheetExt::PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex)
+{
+    WCHAR szLibrary[MAX_PATH];
+    WCHAR szFile[MAX_PATH];
+    int nIndex = *pnIndex;
+    lstrcpyW(szFile, UsableIcon(m_szFolder, iRow, pszFile, &nIndex, szLibrary));
+    if (!PickIcon(hPage, szFile, &nIndex))
+        return;
+    lstrcpyW(pszFile, szFile);
+    *pnIndex = nIndex;
+}
+
 BOOL CIconPropSheetExt::ChooseIconForSelection(HWND hPage)
 {
     HWND hList = GetDlgItem(hPage, IDC_ICON_LIST);
     int iRow = static_cast<int>(SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                              LVNI_SELECTED));
     if (iRow == s_iClosedRow)
-        PickIcon(hPage, m_szFileClosed, &m_nIndexClosed);
+        PickRowIcon(hPage, iRow, m_szFileClosed, &m_nIndexClosed);
     else if (iRow == s_iOpenRow)
-        PickIcon(hPage, m_szFileOpened, &m_nIndexOpened);
+        PickRowIcon(hPage, iRow, m_szFileOpened, &m_nIndexOpened);
     else
         return FALSE;
     SendMessageA(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);

@@ -15,16 +15,17 @@ static PickIconDlgProc FindPickIconDlg()
         GetProcAddress(hShell32, MAKEINTRESOURCEA(s_nPickIconDlgOrdinal))));
 }
 
-void PickIcon(HWND hOwner, WCHAR* pszFile, int* pnIndex)
+BOOL PickIcon(HWND hOwner, WCHAR* pszFile, int* pnIndex)
 {
     PickIconDlgProc pfnPickIconDlg = FindPickIconDlg();
     if (!pfnPickIconDlg)
-        return;
+        return FALSE;
     WCHAR szFile[MAX_PATH];
     lstrcpynW(szFile, pszFile, MAX_PATH);
     int nIndex = *pnIndex;
     if (!pfnPickIconDlg(hOwner, szFile, MAX_PATH, &nIndex))
-        return;
+        return FALSE;
     lstrcpyW(pszFile, szFile);
     *pnIndex = nIndex;
+    return TRUE;
 }

@@ -25,6 +25,7 @@ public:
     // be read, or not exactly (ERROR_INVALID_DATA): it must not be changed.
     BOOL Begin(const WCHAR* pszIniPath);
     BOOL Exists() const { return m_dwAttributes != INVALID_FILE_ATTRIBUTES; }
+    const WCHAR* Path() const { return m_szIniPath; }
 
     BOOL Get(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszValue, int cchValue) const
     {

@@ -1,5 +1,6 @@
 #include "page/standard_icon.h"
 
+#include "server/icon_origin.h"
 #include "server/record.h"
 
 #include <shlwapi.h>
@@ -33,8 +34,15 @@ static BOOL IsOurLocation(const CRecordChange& change, const WCHAR* pszLocation)
     return lstrcmpiW(pszLocation, szOurs) == 0;
 }
 
+// Every reader of the standard icon opens its file: one that the folder may
+// not use never becomes it, and ours gives way to what it replaced.
 BOOL SetStandardIcon(CRecordChange* pChange, const WCHAR* pszFile, int nIndex)
 {
+    if (!MayUseIconFile(pChange->Path(), pszFile)) {
+        BOOL bRestored = RestoreStandardIcon(pChange);
+        pChange->Delete(g_szSectionIcons, g_szKeyWrittenIconResource);
+        return bRestored;
+    }
     WCHAR szLocation[s_cchLocation];
     ValueState state = ReadLocation(*pChange, g_szSectionShell, g_szKeyIconResource, szLocation);
     if (state == ValueTooLong)

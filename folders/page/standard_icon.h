@@ -8,8 +8,9 @@
 #include "page/record_change.h"
 
 // Makes FILE,INDEX the folder's standard icon, keeping another's value aside
-// first. FALSE when another's value is too long to keep (or for want of
-// memory).
+// first. A file the folder may not use (see server/icon_origin.h) takes
+// ours away instead, as RestoreStandardIcon does. FALSE when another's value
+// is too long to keep (or for want of memory).
 BOOL SetStandardIcon(CRecordChange* pChange, const WCHAR* pszFile, int nIndex);
 
 // Takes our standard icon away, putting back the one kept aside. Call before

@@ -1,15 +1,13 @@
 #include "server/icon_handler.h"
 
+#include "server/icon_origin.h"
 #include "server/module.h"
 #include "server/record.h"
 
 #include <shlwapi.h>
 #include <new>
 
-// The library's own drawings: index 2 is the closed folder, 3 the same folder
-// open. "AnimateLarge" defaults to on.
-static const int s_nDefaultIndexClosed = 2;
-static const int s_nDefaultIndexOpened = 3;
+// "AnimateLarge" defaults to on.
 static const int s_nDefaultAnimateLarge = 3;
 
 static const WCHAR s_szFolderWindowClass[] = L"CabinetWClass";
@@ -83,9 +81,10 @@ STDMETHODIMP CFolderIconHandler::Load(LPCOLESTR pszFileName, DWORD)
         lstrcpyW(m_szFolder, pszFileName);
         bRecordKnown = MakeRecordPath(m_szFolder, m_szIniPath);
     }
-    if (bRecordKnown)
+    if (bRecordKnown) {
         ReadRecord(szLibrary);
-    else
+        RefuseUnusableFiles(szLibrary);
+    } else
         UseDefaults(szLibrary);
     m_bFolderWindowOpen = bRecordKnown && m_nAnimateLarge != 0 && IsFolderWindowOpen();
     return S_OK;
@@ -94,9 +93,9 @@ STDMETHODIMP CFolderIconHandler::Load(LPCOLESTR pszFileName, DWORD)
 void CFolderIconHandler::UseDefaults(const WCHAR* pszLibrary)
 {
     lstrcpynW(m_szFileClosed, pszLibrary, MAX_PATH);
-    m_nIndexClosed = s_nDefaultIndexClosed;
+    m_nIndexClosed = g_nLibraryIndexClosed;
     lstrcpynW(m_szFileOpened, pszLibrary, MAX_PATH);
-    m_nIndexOpened = s_nDefaultIndexOpened;
+    m_nIndexOpened = g_nLibraryIndexOpened;
     m_nAnimateLarge = s_nDefaultAnimateLarge;
 }
 
@@ -105,14 +104,31 @@ void CFolderIconHandler::ReadRecord(const WCHAR* pszLibrary)
 {
     if (!ReadIconFileName(g_szKeyIconFileClosed, pszLibrary, m_szFileClosed, m_szIniPath))
         lstrcpynW(m_szFileClosed, pszLibrary, MAX_PATH);
-    m_nIndexClosed = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexClosed, s_nDefaultIndexClosed,
+    m_nIndexClosed = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexClosed, g_nLibraryIndexClosed,
                                            m_szIniPath);
     if (!ReadIconFileName(g_szKeyIconFileOpened, pszLibrary, m_szFileOpened, m_szIniPath))
         lstrcpynW(m_szFileOpened, pszLibrary, MAX_PATH);
-    m_nIndexOpened = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexOpened, s_nDefaultIndexOpened,
+    m_nIndexOpened = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexOpened, g_nLibraryIndexOpened,
                                            m_szIniPath);
     m_nAnimateLarge = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyAnimateLarge, s_nDefaultAnimateLarge,
                                             m_szIniPath);
+}
+
+// A file the folder may not use answers as a missing one would, so the shell
+// never opens it.
+static void RefuseUnusableFile(const WCHAR* pszFolder, WCHAR* pszFile, int* pnIndex, const WCHAR* pszLibrary,
+                               int nLibraryIndex)
+{
+    if (MayUseIconFile(pszFolder, pszFile))
+        return;
+    lstrcpynW(pszFile, pszLibrary, MAX_PATH);
+    *pnIndex = nLibraryIndex;
+}
+
+void CFolderIconHandler::RefuseUnusableFiles(const WCHAR* pszLibrary)
+{
+    RefuseUnusableFile(m_szFolder, m_szFileClosed, &m_nIndexClosed, pszLibrary, g_nLibraryIndexClosed);
+    RefuseUnusableFile(m_szFolder, m_szFileOpened, &m_nIndexOpened, pszLibrary, g_nLibraryIndexOpened);
 }
 
 // Only titles are compared: a window showing another folder of the same

@@ -40,6 +40,7 @@ private:
 
     void UseDefaults(const WCHAR* pszLibrary);
     void ReadRecord(const WCHAR* pszLibrary);
+    void RefuseUnusableFiles(const WCHAR* pszLibrary);
     BOOL IsFolderWindowOpen() const;
     // The file and index to show for the shell's flags: the open icon when
     // asked for, or while a folder window shows the folder.

@@ -48,6 +48,7 @@ private:
     BOOL SelectSingleFolder();
     HRESULT OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
     void PutIcon(int iImage, const WCHAR* pszFile, int nIndex);
+    void PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex);
     BOOL WriteRecord(CRecordChange* pChange) const;
 
     LONG m_cRef;

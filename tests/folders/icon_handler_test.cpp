@@ -1,6 +1,7 @@
 // The icon handler, made by the real folders.dll's factory, loaded with real
 // folders and answered against real top-level windows.
 #include "library.h"
+#include "library_calls.h"
 #include "scratch.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dll.loaded());
+        record_library_calls(dll.module);
+        library_calls().clear();
         char path[MAX_PATH];
         GetModuleFileNameA(dll.module, path, MAX_PATH);
         library_path = path;
@@ -392,6 +395,66 @@ TEST_F(IconHandler, UnrepresentableNameNeverReadsAnotherFoldersRecord)
     ASSERT_TRUE(CreateDirectoryW(odd_folder.c_str(), nullptr));
     load(odd_folder);
     expect_location(0, library_path, 2, best_fit);
+}
+
+bool starts_with(const std::wstring& text, const std::wstring& start)
+{
+    return text.size() >= start.size() &&
+           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(), static_cast<int>(start.size()),
+                          start.c_str(), static_cast<int>(start.size())) == CSTR_EQUAL;
+}
+
+// An icon file on another machine makes the shell connect there and sign in
+// with the user's credentials: it is used only for a folder on that same
+// share (reached by its name or through a mapped drive), a device path
+// never. A refused file answers as a missing one, in both kinds of text, and
+// the library looks at nothing on its path.
+TEST_F(IconHandler, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
+{
+    ScratchShare share;
+    if (share.path().empty())
+        GTEST_SKIP() << "no share can be made here";
+    const std::string same = "\\\\" + share.server() + "\\icons";
+    library_calls().network_drive = L'N';
+    library_calls().network_share = widen("\\\\" + share.server() + "\\ICONS");
+    ScratchFolder local;
+    ScratchFolder there("on-share", share.path());
+    struct { const ScratchFolder* folder; std::string file; bool kept; } cases[] = {
+        {&local, "\\\\server\\share\\x.ico", false},
+        {&local, "//server/share/x.ico", false},
+        {&local, "\\\\?\\UNC\\server\\share\\x.ico", false},
+        {&local, "\\??\\UNC\\server\\share\\x.ico", false},
+        {&local, "n:\\x.ico", false},
+        {&local, "\\\\.\\pipe\\x.ico", false},
+        {&local, "\\\\?\\GLOBALROOT\\Device\\Mup\\server\\share\\x.ico", false},
+        {&local, "\\\\?\\c:\\icons\\x.ico", true},
+        {&there, same + "\\x.ico", true},
+        {&there, "N:\\sub\\x.ico", true},
+        {&there, "\\\\?\\UNC\\" + share.server() + "\\Icons\\x.ico", true},
+        {&there, "\\\\" + share.server() + "\\other\\x.ico", false},
+        {&there, "\\\\elsewhere\\icons\\x.ico", false},
+        {&there, "\\\\.\\pipe\\x.ico", false},
+    };
+    for (const auto& c : cases) {
+        c.folder->write_record(customized_record("IconFileClosed=" + c.file + "\r\nIndexClosed=5\r\n"
+                                                 "IconFileOpened=" + c.file + "\r\nIndexOpened=6\r\n"
+                                                 "AnimateLarge=0\r\n"));
+        library_calls().file_calls.clear();
+        load(c.folder->path());
+        std::string context = c.file + " for " + c.folder->path();
+        expect_location(0, c.kept ? c.file : library_path, c.kept ? 5 : 2, context.c_str());
+        expect_location(GIL_OPENICON, c.kept ? c.file : library_path, c.kept ? 6 : 3, context.c_str());
+        IExtractIconW* wide = nullptr;
+        ASSERT_EQ(handler->QueryInterface(IID_IExtractIconW, reinterpret_cast<void**>(&wide)), S_OK);
+        WCHAR file[MAX_PATH] = L"<unset>";
+        int index = 0x7777;
+        EXPECT_EQ(wide->GetIconLocation(0, file, MAX_PATH, &index, nullptr), S_OK) << context;
+        EXPECT_EQ(narrow(file), c.kept ? c.file : library_path) << context;
+        EXPECT_EQ(index, c.kept ? 5 : 2) << context;
+        wide->Release();
+        for (const std::wstring& path : library_calls().file_calls)
+            EXPECT_FALSE(starts_with(path, widen(c.file))) << context << ": the library looked at " << narrow(path);
+    }
 }
 
 }

@@ -2,9 +2,12 @@
 
 #include "scratch.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
+#include <winnetwk.h>
 
 #include <cstring>
+#include <cwctype>
 
 namespace {
 
@@ -128,9 +131,53 @@ int WINAPI convert_as_windows(UINT code_page, DWORD flags, LPCWCH text, int leng
 
 int WINAPI pick_as_told(HWND, WCHAR* file, UINT size, int* index)
 {
+    g_calls.picker_start = file;
     lstrcpynW(file, g_calls.picked_file.c_str(), static_cast<int>(size));
     *index = g_calls.picked_index;
     return 1;
+}
+
+HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                 DWORD disposition, DWORD flags, HANDLE tmpl)
+{
+    g_calls.file_calls.push_back(path);
+    return CreateFileW(path, access, share, security, disposition, flags, tmpl);
+}
+
+DWORD WINAPI record_get_attributes(LPCWSTR path)
+{
+    g_calls.file_calls.push_back(path);
+    return GetFileAttributesW(path);
+}
+
+HICON WINAPI record_extract_icon(HINSTANCE instance, LPCWSTR file, UINT index)
+{
+    g_calls.file_calls.push_back(file);
+    return ExtractIconW(instance, file, index);
+}
+
+bool is_network_drive(LPCWSTR name)
+{
+    return g_calls.network_drive && name && towupper(name[0]) == towupper(g_calls.network_drive) &&
+           name[1] == L':';
+}
+
+UINT WINAPI drive_type(LPCWSTR root)
+{
+    g_calls.file_calls.push_back(root ? root : L"");
+    return is_network_drive(root) ? DRIVE_REMOTE : GetDriveTypeW(root);
+}
+
+DWORD WINAPI drive_connection(LPCWSTR local, LPWSTR remote, LPDWORD size)
+{
+    if (!is_network_drive(local))
+        return WNetGetConnectionW(local, remote, size);
+    if (*size <= g_calls.network_share.size()) {
+        *size = static_cast<DWORD>(g_calls.network_share.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    lstrcpyW(remote, g_calls.network_share.c_str());
+    return NO_ERROR;
 }
 
 FARPROC WINAPI find_procedure(HMODULE module, LPCSTR name)
@@ -197,6 +244,11 @@ void record_library_calls(HMODULE module)
         {"comctl32.dll", "ImageList_Destroy", reinterpret_cast<void*>(record_image_list_destroy)},
         {"comctl32.dll", "CreatePropertySheetPageA", reinterpret_cast<void*>(record_page)},
         {"kernel32.dll", "ReleaseActCtx", reinterpret_cast<void*>(record_context_release)},
+        {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(record_create_file)},
+        {"kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(record_get_attributes)},
+        {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
+        {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},
+        {"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(drive_connection)},
     };
     for (const Patch& patch : patches)
         patch_import(module, patch.dll, patch.name, patch.replacement);

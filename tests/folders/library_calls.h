@@ -69,9 +69,17 @@ struct LibraryCalls {
     // UTF-8 for its 8-bit text has it.
     bool utf8_code_page = false;
     // When set, the shell's icon picker (ordinal 62) answers with this file
-    // and index at once.
+    // and index at once; it notes the file it was started on.
     std::wstring picked_file;
     int picked_index = 0;
+    std::wstring picker_start;
+    // Every path the library opened, looked at (a file, or a drive's root) or
+    // extracted an icon from.
+    std::vector<std::wstring> file_calls;
+    // While set, this drive letter is a network drive mapped to the share,
+    // as Windows reports one (Wine's drive types are fixed at its start).
+    WCHAR network_drive = 0;
+    std::wstring network_share;
     void clear() { *this = LibraryCalls(); }
 };
 

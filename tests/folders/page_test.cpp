@@ -680,6 +680,48 @@ TEST_F(IconPage, DoubleClickOnARowCountsAsAChange)
     EXPECT_EQ(ini("QXIcons", "IconFileClosed"), dll);
 }
 
+// The page never opens an icon file that the folder may not use, not even to
+// show it or to start the picker on it: the library's own icon stands in,
+// and Apply keeps such a file out of the folder's standard icon (one that we
+// wrote gives way to the icon it replaced). For a folder on the same share
+// the file is shown and becomes the standard icon.
+TEST_F(IconPage, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
+{
+    ScratchShare share;
+    if (share.path().empty())
+        GTEST_SKIP() << "no share can be made here";
+    const std::string remote = share.path() + "\\icons.dll";
+    ASSERT_TRUE(CopyFileA(dll.c_str(), remote.c_str(), FALSE));
+    folder.write_record("[.ShellClassInfo]\r\nIconResource=" + remote + ",1\r\n"
+                        "[QXIcons]\r\nIconFileClosed=" + remote + "\r\nIndexClosed=1\r\n"
+                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=0\r\n"
+                        "PreviousIconResource=C:\\other.dll,4\r\n");
+    open();
+    EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
+    EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
+
+    calls.picked_file = widen(remote);
+    calls.picked_index = 1;
+    select_row(0);
+    click(kChange);
+    EXPECT_EQ(lstrcmpiW(calls.picker_start.c_str(), widen(dll).c_str()), 0) << narrow(calls.picker_start);
+    sheet->press(PSBTN_OK);
+
+    EXPECT_TRUE(customized());
+    EXPECT_EQ(ini(".ShellClassInfo", "IconResource"), "C:\\other.dll,4");
+    for (const std::wstring& path : calls.file_calls)
+        EXPECT_EQ(narrow(path).find("icons.dll"), std::string::npos) << "the library looked at " << narrow(path);
+
+    sheet.reset();
+    ScratchFolder there("page", share.path());
+    there.write_record("[QXIcons]\r\nIconFileClosed=" + remote + "\r\nIndexClosed=1\r\n");
+    open(there.wide_path());
+    EXPECT_EQ(row_image(0), icon_pixels(remote, 1));
+    click(kAnimate);
+    sheet->press(PSBTN_OK);
+    EXPECT_EQ(read_ini(there.record_path(), ".ShellClassInfo", "IconResource"), remote + ",1");
+}
+
 std::string icon_location(IExtractIconA* extract, UINT flags, int* index)
 {
     char file[MAX_PATH] = "<unset>";

@@ -3,18 +3,19 @@
 
 #include <cstdio>
 
-static std::string unique_temp_folder(const char* name)
+static std::string unique_folder(const char* name, const std::string& parent)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
+    std::string base = parent.empty() ? std::string(temp) : parent + "\\";
     static LONG s_nNext;
     char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "%s%s-%lu-%ld", temp, name, GetCurrentProcessId(),
+    std::snprintf(path, sizeof path, "%s%s-%lu-%ld", base.c_str(), name, GetCurrentProcessId(),
                   InterlockedIncrement(&s_nNext));
     return path;
 }
 
-ScratchFolder::ScratchFolder(const char* name) : path_(unique_temp_folder(name))
+ScratchFolder::ScratchFolder(const char* name, const std::string& parent) : path_(unique_folder(name, parent))
 {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
@@ -44,6 +45,31 @@ static void remove_tree(const std::wstring& path)
 ScratchFolder::~ScratchFolder()
 {
     remove_tree(wide_path());
+}
+
+ScratchShare::ScratchShare()
+{
+    char prefix[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    std::string unc = std::string("\\\\?\\unix") + prefix + "\\dosdevices\\unc";
+    for (char& c : unc)
+        if (c == '/')
+            c = '\\';
+    CreateDirectoryA(unc.c_str(), nullptr);
+    server_ = "folders-server-" + std::to_string(GetCurrentProcessId());
+    folder_ = unc + "\\" + server_;
+    if (!CreateDirectoryA(folder_.c_str(), nullptr) || !CreateDirectoryA((folder_ + "\\icons").c_str(), nullptr))
+        return;
+    // Spelled unlike the folder: Windows matches names in any letter case.
+    path_ = "\\\\Folders-Server-" + std::to_string(GetCurrentProcessId()) + "\\Icons";
+}
+
+ScratchShare::~ScratchShare()
+{
+    if (!folder_.empty())
+        remove_tree(widen(folder_));
 }
 
 std::wstring widen(const std::string& text)

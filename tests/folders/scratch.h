@@ -7,7 +7,8 @@
 
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const char* name = "folders-test");
+    // Under the temporary directory, or under PARENT when given.
+    explicit ScratchFolder(const char* name = "folders-test", const std::string& parent = "");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -24,6 +25,26 @@ public:
     int files_named(const char* pattern) const;
 
 private:
+    std::string path_;
+};
+
+// A share of another machine, "\\Server\Share", for as long as it lives:
+// under Wine a folder of the prefix's dosdevices\unc, where Wine finds UNC
+// paths. Its path is empty where no such folder can be made.
+class ScratchShare {
+public:
+    ScratchShare();
+    ~ScratchShare();
+    ScratchShare(const ScratchShare&) = delete;
+    ScratchShare& operator=(const ScratchShare&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The server's name, in lower case.
+    const std::string& server() const { return server_; }
+
+private:
+    std::string server_;
+    std::string folder_;
     std::string path_;
 };
 
