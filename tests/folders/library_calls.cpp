@@ -43,16 +43,6 @@ BOOL WINAPI record_attributes(LPCWSTR path, DWORD attributes)
     return SetFileAttributesW(path, attributes);
 }
 
-HANDLE WINAPI refuse_write_open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                                DWORD disposition, DWORD flags, HANDLE model)
-{
-    if (g_calls.refuse_writes && (access & (GENERIC_WRITE | FILE_WRITE_DATA))) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    return CreateFileW(path, access, share, security, disposition, flags, model);
-}
-
 BOOL WINAPI refuse_replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
                            LPVOID reserved)
 {
@@ -141,6 +131,10 @@ HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECU
                                  DWORD disposition, DWORD flags, HANDLE tmpl)
 {
     g_calls.file_calls.push_back(path);
+    if (g_calls.refuse_writes && (access & (GENERIC_WRITE | FILE_WRITE_DATA))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     return CreateFileW(path, access, share, security, disposition, flags, tmpl);
 }
 
@@ -235,7 +229,6 @@ void record_library_calls(HMODULE module)
         {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
         {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
         {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
-        {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(refuse_write_open)},
         {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(refuse_replace)},
         {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(refuse_move)},
         {"kernel32.dll", "GetACP", reinterpret_cast<void*>(system_code_page)},
