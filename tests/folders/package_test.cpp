@@ -51,9 +51,16 @@ std::string registry_text(HKEY root, const std::string& key, const char* name, R
     return text;
 }
 
-std::string library_path(HKEY root, REGSAM view = 0)
+std::string library_path(HKEY root)
 {
-    return registry_text(root, std::string(kClassKey) + "\\InProcServer32", nullptr, view);
+    return registry_text(root, std::string(kClassKey) + "\\InProcServer32", nullptr);
+}
+
+// The class as 32-bit programs see it on 64-bit Windows.
+std::string library32_path(HKEY root)
+{
+    return registry_text(root, "Software\\Classes\\Wow6432Node\\CLSID\\{5E676C24-194A-11d1-9FCB-4854E821E610}\\InProcServer32",
+                         nullptr, KEY_WOW64_64KEY);
 }
 
 std::string version_text(const std::string& file)
@@ -229,8 +236,8 @@ TEST_F(Packages, FolderIconsForTheUserUpgradeAndRemove)
 #ifdef _WIN64
     std::string library32 = user_programs("Folder icons") + "\\x86\\folders.dll";
     EXPECT_TRUE(path_exists(library32)) << library32;
-    EXPECT_EQ(lstrcmpiA(library_path(HKEY_CURRENT_USER, KEY_WOW64_32KEY).c_str(), library32.c_str()), 0)
-        << library_path(HKEY_CURRENT_USER, KEY_WOW64_32KEY);
+    EXPECT_EQ(lstrcmpiA(library32_path(HKEY_CURRENT_USER).c_str(), library32.c_str()), 0)
+        << library32_path(HKEY_CURRENT_USER);
 #endif
     EXPECT_EQ(pages_offered(HKEY_CURRENT_USER, kFolder), 1u);
     expect_one_entry("Folder icons", version_text(library), "Nimbrel");
@@ -265,8 +272,8 @@ TEST_F(Packages, FolderIconsForEveryUser)
 #ifdef _WIN64
     std::string library32 = known_folder(CSIDL_SYSTEMX86) + "\\folders.dll";
     EXPECT_TRUE(path_exists(library32)) << library32;
-    EXPECT_EQ(lstrcmpiA(library_path(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY).c_str(), library32.c_str()), 0)
-        << library_path(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    EXPECT_EQ(lstrcmpiA(library32_path(HKEY_LOCAL_MACHINE).c_str(), library32.c_str()), 0)
+        << library32_path(HKEY_LOCAL_MACHINE);
 #endif
     EXPECT_EQ(pages_offered(HKEY_LOCAL_MACHINE, kFolder), 1u);
     expect_one_entry("Folder icons", version_text(library), "Nimbrel");
