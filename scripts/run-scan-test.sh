@@ -17,8 +17,10 @@ build=$1 mode=$2 program=$3
 shift 3
 account=setup-test
 if [ "$mode" = package ] && [ "$(id -u)" = 0 ]; then
+  # Both builds' suites may get here at once: one of them makes the account.
   id -u "$account" >/dev/null 2>&1 ||
-    useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$account"
+    useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$account" ||
+    id -u "$account" >/dev/null
   root="$(cd "$build" && pwd)/scan-package"
   rm -rf "$root"
   mkdir -p "$root"
