@@ -7,7 +7,7 @@ BUILD  := build/$(PRESET)
 X64    := build/x64
 DIST   := dist
 
-.PHONY: all deps configure build dist test demo bench gallery clean
+.PHONY: all deps configure build sign dist test demo bench gallery reproducible clean
 
 all: dist
 
@@ -22,9 +22,22 @@ build: configure
 	cmake --build --preset $(PRESET)
 	cmake --build --preset x64
 
-dist: build
+# SIGN_CERT=FILE SIGN_KEY=FILE (or SIGN_PKCS12=FILE, SIGN_PASS=...) sign the
+# programs, the libraries and the packages; SIGN_TIMESTAMP=URL time-stamps
+# them. Without a certificate nothing is signed. The build's own files are
+# signed, so that the tests run what ships.
+export SIGN_CERT SIGN_KEY SIGN_PKCS12 SIGN_PASS SIGN_TIMESTAMP
+sign: build
+	scripts/sign.sh $(BUILD)/bin/saver.scr $(BUILD)/bin/folders.dll $(X64)/bin/folders.dll $(X64)/bin/x64/folders.dll
+
+# What ships, and its checksums (not those of make demo's screenshots or
+# make gallery's picture, which land in dist/ too).
+dist: sign
 	cmake --install $(BUILD) --prefix $(CURDIR)/$(DIST)
 	cmake --install $(X64) --prefix $(CURDIR)/$(DIST)
+	scripts/make-packages.sh $(BUILD) $(DIST)
+	cd $(DIST) && find . -type f ! -name SHA256SUMS ! -path './demo/*' ! -name figures.png | LC_ALL=C sort | \
+	  sed 's|^\./||' | xargs sha256sum >SHA256SUMS
 
 # Both builds are tested even when the first one fails; the setup tests
 # install from the staged dist/ folder.
@@ -47,6 +60,11 @@ endif
 
 gallery: build
 	scripts/gallery.sh $(BUILD) $(DIST)
+
+# Builds this commit a second time, from a clone in another folder, and
+# compares its dist/ with this one's byte for byte (make dist first).
+reproducible: dist
+	scripts/reproducible.sh $(DIST)
 
 clean:
 	rm -rf build $(DIST)

@@ -7,11 +7,14 @@
 function(release_binary target destination)
   set(binary $<TARGET_FILE:${target}>)
   set(symbols $<TARGET_FILE_DIR:${target}>/symbols/$<TARGET_FILE_NAME:${target}>.debug)
+  # objcopy and strip stamp the files they write with the time, unless told
+  # a time: the link's own stamp, which is none (0).
+  set(at_no_time ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/symbols
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${binary} ${symbols}
-    COMMAND ${CMAKE_STRIP} --strip-all ${binary}
-    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${symbols} ${binary}
+    COMMAND ${at_no_time} ${CMAKE_OBJCOPY} --only-keep-debug ${binary} ${symbols}
+    COMMAND ${at_no_time} ${CMAKE_STRIP} --strip-all ${binary}
+    COMMAND ${at_no_time} ${CMAKE_OBJCOPY} --add-gnu-debuglink=${symbols} ${binary}
     VERBATIM)
   install(TARGETS ${target} RUNTIME DESTINATION ${destination} LIBRARY DESTINATION ${destination})
   install(FILES ${symbols} DESTINATION ${destination}/symbols)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The files that dist/ ships are the ones the tests run: byte for byte the
 # build's own, without debug sections, their symbols beside them, and the
-# library exporting exactly its four undecorated entry points and linking
+# library exporting exactly its five undecorated entry points and linking
 # none of the C++ runtime's allocation or exception code.
 # Usage: scripts/check-shipped.sh BUILD_DIR DIST_DIR
 set -uo pipefail
@@ -28,8 +28,8 @@ done
 
 library=$dist/${shipped[0]}
 exports=$($objdump -p "$library" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}' | tr '\n' ' ')
-[ "$exports" = "DllCanUnloadNow DllGetClassObject Install Uninstall " ] ||
-  fail "$library exports '$exports', not exactly DllCanUnloadNow DllGetClassObject Install Uninstall"
+[ "$exports" = "DllCanUnloadNow DllGetClassObject Install PackageUninstall Uninstall " ] ||
+  fail "$library exports '$exports', not exactly DllCanUnloadNow DllGetClassObject Install PackageUninstall Uninstall"
 
 # The library's link map names every archive member the link pulled in. Of
 # the C++ runtime only the member that defines std::nothrow may be there

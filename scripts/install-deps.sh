@@ -13,6 +13,8 @@ packages=(
   libxinerama1 libxinerama1:i386
   xvfb xserver-xephyr xauth xdotool x11-utils imagemagick
   python3
+  # The setup packages, their signatures, and the same bytes from every build.
+  wixl msitools faketime osslsigncode
 )
 
 missing=()

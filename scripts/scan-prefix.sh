@@ -9,6 +9,7 @@
 #   t:  the build's bin folder (cdrom), so test programs find their siblings
 #       through a drive path; the scan never enters it
 #   s:  (when made) the staged dist/ folder, also a CD-ROM
+#   n:  (when made) the setup packages of the next version, a CD-ROM
 scan_root="${SCAN_ROOT:-$build_dir/scan}"
 export WINEPREFIX="$scan_root/prefix"
 export HOME="$scan_root/home"
@@ -58,6 +59,7 @@ set_scan_drive_types() {
   $wine_native reg add "$key" /v f: /d cdrom /f </dev/null >/dev/null 2>&1
   $wine_native reg add "$key" /v g: /d network /f </dev/null >/dev/null 2>&1
   $wine_native reg add "$key" /v s: /d cdrom /f </dev/null >/dev/null 2>&1
+  $wine_native reg add "$key" /v n: /d cdrom /f </dev/null >/dev/null 2>&1
   $wine_native reg add "$key" /v t: /d cdrom /f </dev/null >/dev/null 2>&1
   stop_wineserver
   wineserver -w

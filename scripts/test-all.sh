@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the tests of both builds, the second even when the first fails, and
-# fails when either does.
+# Runs the tests of both builds side by side, each on its own virtual screen
+# and in its own Wine prefixes, each line marked with its build; then reports
+# both, and fails when either fails.
 # Usage: scripts/test-all.sh BUILD_32 BUILD_64
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-route.sh"
@@ -9,7 +10,21 @@ case $wine_route in
   emulated) echo "== 32-bit Wine runs emulated, its loader under qemu-i386 ($wine_route_dir)" ;;
   *)        echo "== 32-bit Wine cannot run here: run scripts/install-deps.sh first" >&2; exit 1 ;;
 esac
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+run_suite() {
+  local build=$1 name
+  name=$(basename "$build")
+  set -o pipefail
+  "$here/run-tests.sh" "$build" 2>&1 | tee "$logs/$name" | sed -u "s|^|[$name] |"
+}
+run_suite "$1" & first=$!
+run_suite "$2" & second=$!
 status=0
-"$here/run-tests.sh" "$1" || status=1
-"$here/run-tests.sh" "$2" || status=1
+wait $first || status=1
+wait $second || status=1
+for build in "$1" "$2"; do
+  echo "== $build"
+  sed -n '/tests passed, /,$p' "$logs/$(basename "$build")"
+done
 exit $status

@@ -3,6 +3,7 @@
 #include "page/tree_scan.h"
 #include "server/record.h"
 
+#include <msi.h>
 #include <shlobj.h>
 
 #include <shlwapi.h>
@@ -87,4 +88,15 @@ extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
     ClearFixedDrives();
     NotifyShell();
     RedrawDesktop();
+}
+
+// Windows Installer calls this from the package's own copy of the library
+// while the program is removed. A silent removal (msiexec /qn) has nobody to
+// answer Uninstall's question, so this asks none.
+extern "C" UINT WINAPI PackageUninstall(MSIHANDLE)
+{
+    ClearFixedDrives();
+    NotifyShell();
+    RedrawDesktop();
+    return ERROR_SUCCESS;
 }

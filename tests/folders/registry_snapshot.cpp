@@ -13,12 +13,13 @@ struct Root {
     const char* path;
 };
 
-// Where setup of a shell extension can write: the classes (machine and
-// user), and the machine's shell and uninstall settings.
+// Where setup of a shell extension can write: the classes, the shell's
+// settings (machine and user both), and the uninstall settings.
 const Root kRoots[] = {
     {HKEY_LOCAL_MACHINE, "HKLM", "Software\\Classes"},
     {HKEY_CURRENT_USER, "HKCU", "Software\\Classes"},
     {HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions"},
+    {HKEY_CURRENT_USER, "HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions"},
     {HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
 };
 

@@ -180,6 +180,78 @@ bool is_customized(const std::string& folder)
     return read_key(folder + "\\Desktop.ini", ".ShellClassInfo", "CLSID") == kOurClass;
 }
 
+DWORD run_msiexec(const std::string& arguments)
+{
+    std::string command = "msiexec " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return GetLastError();
+    CloseHandle(info.hThread);
+    DWORD code = WAIT_TIMEOUT;
+    if (WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
+namespace {
+
+std::string entry_text(HKEY key, const char* name)
+{
+    char text[1024] = "<missing>";
+    DWORD size = sizeof text;
+    RegGetValueA(key, nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text, &size);
+    return text;
+}
+
+DWORD entry_number(HKEY key, const char* name)
+{
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    RegGetValueA(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &number, &size);
+    return number;
+}
+
+void add_programs(HKEY root, REGSAM view, const std::string& name, std::vector<InstalledProgram>& out)
+{
+    HKEY list = nullptr;
+    if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0, KEY_READ | view, &list)
+        != ERROR_SUCCESS)
+        return;
+    char subkey[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof subkey;
+        if (RegEnumKeyExA(list, i, subkey, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        HKEY entry = nullptr;
+        if (RegOpenKeyExA(list, subkey, 0, KEY_READ | view, &entry) != ERROR_SUCCESS)
+            continue;
+        InstalledProgram program = {subkey, entry_text(entry, "DisplayVersion"), entry_text(entry, "Publisher"),
+                                    entry_text(entry, "UninstallString"), entry_number(entry, "NoModify"),
+                                    entry_number(entry, "NoRepair")};
+        bool same_key = false;
+        for (const InstalledProgram& seen : out)
+            same_key = same_key || (seen.key == program.key && root == HKEY_LOCAL_MACHINE);
+        if (entry_text(entry, "DisplayName") == name && !same_key)
+            out.push_back(program);
+        RegCloseKey(entry);
+    }
+    RegCloseKey(list);
+}
+
+}
+
+std::vector<InstalledProgram> installed_programs(const std::string& name)
+{
+    std::vector<InstalledProgram> programs;
+    add_programs(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, name, programs);
+    add_programs(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, name, programs);
+    add_programs(HKEY_CURRENT_USER, 0, name, programs);
+    return programs;
+}
+
 namespace {
 
 struct WorkerArguments {

@@ -47,6 +47,23 @@ std::string read_file(const std::string& path);
 std::string read_key(const std::string& ini_path, const char* section, const char* key);
 bool is_customized(const std::string& folder);
 
+// Runs "msiexec ARGUMENTS" as a user or an administrator types it and returns
+// its exit code, or WAIT_TIMEOUT when it has not ended within two minutes.
+DWORD run_msiexec(const std::string& arguments);
+
+// An entry of the list of installed programs.
+struct InstalledProgram {
+    std::string key;
+    std::string version;
+    std::string publisher;
+    std::string uninstall;
+    DWORD no_modify = 0;
+    DWORD no_repair = 0;
+};
+// Every entry showing NAME, wherever the list is read from: the machine's
+// (in both registry views) and the user's.
+std::vector<InstalledProgram> installed_programs(const std::string& name);
+
 // What one call of Uninstall showed and did.
 struct UninstallRun {
     bool finished = false;

@@ -1,0 +1,1 @@
+UPDATE Component SET Condition = 'NOT ALLUSERS' WHERE Component = 'UserScreenSaver'
