@@ -35,6 +35,8 @@ struct Observation {
     int lit_inside = 0;
     int lit_outside = 0;
     int frames = 0;
+    int waits = 0;
+    int peeks = 0;
     DWORD elapsed_ms = 0;
     bool window_found = false;
     RECT window_area = {};
@@ -53,6 +55,8 @@ struct Observation {
 std::atomic<int> periods_held;
 std::atomic<int> display_notices_held;
 HPOWERNOTIFY display_notice_given;
+std::atomic<int> waits_made;
+std::atomic<int> peeks_made;
 
 template <typename Entry>
 Entry system_entry(const char* dll, const char* name)
@@ -89,6 +93,20 @@ BOOL WINAPI count_notice_given_back(HPOWERNOTIFY notice)
         "user32.dll", "UnregisterPowerSettingNotification")(notice);
 }
 
+DWORD WINAPI count_wait(DWORD count, const HANDLE* handles, DWORD timeout, DWORD mask, DWORD flags)
+{
+    ++waits_made;
+    return system_entry<decltype(&MsgWaitForMultipleObjectsEx)>(
+        "user32.dll", "MsgWaitForMultipleObjectsEx")(count, handles, timeout, mask, flags);
+}
+
+BOOL WINAPI count_peek(MSG* message, HWND window, UINT first, UINT last, UINT flags)
+{
+    ++peeks_made;
+    return system_entry<decltype(&PeekMessageA)>("user32.dll", "PeekMessageA")(message, window,
+                                                                               first, last, flags);
+}
+
 void watch_system_calls()
 {
     HMODULE test = GetModuleHandleA(nullptr);
@@ -98,6 +116,9 @@ void watch_system_calls()
                  reinterpret_cast<void*>(count_notice_asked));
     patch_import(test, "user32.dll", "UnregisterPowerSettingNotification",
                  reinterpret_cast<void*>(count_notice_given_back));
+    patch_import(test, "user32.dll", "MsgWaitForMultipleObjectsEx",
+                 reinterpret_cast<void*>(count_wait));
+    patch_import(test, "user32.dll", "PeekMessageA", reinterpret_cast<void*>(count_peek));
 }
 
 // The show's thread, the test's main one.
@@ -146,10 +167,12 @@ DWORD WINAPI watch_then_end_show(LPVOID parameter)
     seen->window_found = main_window != nullptr;
     if (!seen->window_found)
         return 0;
-    int first = frames_drawn;
+    int first = frames_drawn, waits = waits_made, peeks = peeks_made;
     DWORD counting_since = GetTickCount();
     Sleep(1000);
     seen->frames = frames_drawn - first;
+    seen->waits = waits_made - waits;
+    seen->peeks = peeks_made - peeks;
     seen->elapsed_ms = GetTickCount() - counting_since;
     if (seen->meanwhile)
         seen->meanwhile(*seen);
@@ -485,6 +508,10 @@ TEST(FullScreenShow, AsksForAtMostOneFramePerDisplayFrame)
     double limit = frames_per_second * (seen.elapsed_ms + 50) / 1000.0;
     EXPECT_LE(seen.frames, limit) << seen.frames << " frames in " << seen.elapsed_ms << " ms";
     EXPECT_GT(seen.frames, 0);
+    // One wait a frame for its deadline or a message; a look at the queue
+    // only when something came.
+    EXPECT_GE(seen.waits, seen.frames) << "waits for " << seen.frames << " frames";
+    EXPECT_LE(seen.peeks, seen.frames / 4) << "looks at the queue for " << seen.frames << " frames";
 }
 
 HWND preview_host;
