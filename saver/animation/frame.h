@@ -1,6 +1,6 @@
 #pragma once
-// One frame of the show, drawn on the main thread for each frame the render
-// thread asks for.
+// One frame of the show, drawn on the main thread whenever the display is due
+// one.
 #include "scene/points.h"
 
 extern int spin_theta;

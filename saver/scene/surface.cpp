@@ -64,11 +64,28 @@ void copy_area(const Surface& s, HDC destination, int x, int y, const RECT& area
            (area.bottom - area.top) * k, surface_dc, area.left * k, area.top * k, SRCCOPY);
 }
 
+// A bitmap of SCALE, selected in place of the one the surface has.
+bool replace_bitmap(Surface& s, int scale)
+{
+    void* bits = nullptr;
+    HBITMAP bitmap = new_bitmap(s.width * scale, s.height * scale, &bits);
+    if (!bitmap)
+        return false;
+    SelectObject(surface_dc, bitmap);
+    if (surface_bitmap)
+        DeleteObject(surface_bitmap);
+    surface_bitmap = bitmap;
+    s.scale = scale;
+    s.bits = static_cast<DWORD*>(bits);
+    return true;
+}
+
 }
 
 void surface_create(Surface& s, HDC window_dc, int width, int height,
                     int centre_x, int centre_y, COLORREF background)
 {
+    surface_destroy(s);
     surface_dc = CreateCompatibleDC(window_dc);
     black_pen = CreatePen(PS_SOLID, 1, 0);
     back_pen = CreatePen(PS_SOLID, 1, background);
@@ -86,21 +103,34 @@ void surface_create(Surface& s, HDC window_dc, int width, int height,
     surface_set_scale(s, 1);
 }
 
+void surface_destroy(Surface& s)
+{
+    // The context goes first: a bitmap still selected into one is not freed.
+    if (surface_dc)
+        DeleteDC(surface_dc);
+    surface_dc = nullptr;
+    HGDIOBJ objects[] = {surface_bitmap, black_pen, back_pen, black_brush, back_brush};
+    for (HGDIOBJ object : objects)
+        if (object)
+            DeleteObject(object);
+    surface_bitmap = nullptr;
+    black_pen = back_pen = nullptr;
+    black_brush = back_brush = nullptr;
+    s.bits = nullptr;
+    s.scale = 0;
+}
+
 void surface_set_scale(Surface& s, int scale)
 {
     if (scale == s.scale && surface_bitmap)
         return;
-    void* bits = nullptr;
-    HBITMAP bitmap = new_bitmap(s.width * scale, s.height * scale, &bits);
-    // Without the memory for a larger one, the show keeps the bitmap it has.
-    if (!bitmap)
+    // Below what was asked, the largest bitmap that can be made; and the one
+    // the surface has rather than none.
+    int lowest = scale < s.scale || !surface_bitmap ? 1 : s.scale + 1;
+    while (scale >= lowest && !replace_bitmap(s, scale))
+        --scale;
+    if (scale < lowest)
         return;
-    SelectObject(surface_dc, bitmap);
-    if (surface_bitmap)
-        DeleteObject(surface_bitmap);
-    surface_bitmap = bitmap;
-    s.scale = scale;
-    s.bits = static_cast<DWORD*>(bits);
     SetRect(&s.lit, 0, 0, s.width, s.height);
     surface_clear(s);
     surface_expose(s);

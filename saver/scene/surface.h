@@ -33,10 +33,14 @@ extern HBRUSH black_brush;
 extern HPEN back_pen;
 extern HBRUSH back_brush;
 
+// Frees the surface made before, if any, first.
 void surface_create(Surface& s, HDC window_dc, int width, int height,
                     int centre_x, int centre_y, COLORREF background);
+// Frees the bitmap, its device context, the pens and the brushes.
+void surface_destroy(Surface& s);
 // Makes each point SCALE x SCALE pixels: a new bitmap in the background
-// colour, copied whole next time.
+// colour, copied whole next time. Without the memory for that one, the
+// largest that can be made above the scale it has.
 void surface_set_scale(Surface& s, int scale);
 // Blanks what the last frame lit; nothing else can differ from the background.
 void surface_clear(Surface& s);

@@ -3,6 +3,8 @@
 namespace {
 
 const int base_dpi = 96;
+// A bogus DPI of thousands would ask for a bitmap of gigabytes.
+const int largest_scale = 8;
 const int effective_dpi = 0;
 
 typedef HRESULT(WINAPI* DpiForMonitor)(HMONITOR monitor, int kind, UINT* x, UINT* y);
@@ -37,6 +39,8 @@ int (*primary_dpi_reader)() = read_primary_dpi;
 
 int scale_for_dpi(int dpi)
 {
+    if (dpi >= largest_scale * base_dpi)
+        return largest_scale;
     int scale = (dpi + base_dpi / 2) / base_dpi;
     return scale > 1 ? scale : 1;
 }

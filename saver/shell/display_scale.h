@@ -8,6 +8,7 @@
 // Replaceable, so that a benchmark can run the show at another scale.
 extern int (*primary_dpi_reader)();
 
-// max(1, round(dpi / 96)), halves up: 150 % gives 2, 125 % gives 1.
+// max(1, round(dpi / 96)), halves up, and never above 8: 150 % gives 2,
+// 125 % gives 1.
 int scale_for_dpi(int dpi);
 int primary_monitor_scale();

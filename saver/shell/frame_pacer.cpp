@@ -20,22 +20,24 @@ LONGLONG ticks_per_second()
 
 void frame_pacer_start(FramePacer& pacer, int rate)
 {
-    pacer.ticks_per_frame = ticks_per_second() / rate;
+    LONGLONG second = ticks_per_second();
+    pacer.ticks_per_frame = second / rate;
+    pacer.ticks_per_ms = second / 1000 > 0 ? second / 1000 : 1;
     pacer.next_deadline = ticks_now() + pacer.ticks_per_frame;
 }
 
-void frame_pacer_wait(FramePacer& pacer)
+DWORD frame_pacer_ms_left(const FramePacer& pacer)
+{
+    LONGLONG ahead = pacer.next_deadline - ticks_now();
+    return ahead > 0 ? static_cast<DWORD>(ahead / pacer.ticks_per_ms) : 0;
+}
+
+void frame_pacer_advance(FramePacer& pacer)
 {
     LONGLONG now = ticks_now();
-    LONGLONG ahead = pacer.next_deadline - now;
-    if (ahead > 0) {
-        Sleep(static_cast<DWORD>(ahead * 1000 / ticks_per_second()));
-        pacer.next_deadline += pacer.ticks_per_frame;
-    } else if (-ahead > pacer.ticks_per_frame) {
-        // Fell behind by more than a frame (a stall, a busy machine): start
-        // afresh rather than rushing to catch up.
+    pacer.next_deadline += pacer.ticks_per_frame;
+    // Fell behind by more than a frame (a stall, a busy machine, a rest while
+    // nobody could see the show): start afresh rather than rushing to catch up.
+    if (now - pacer.next_deadline > pacer.ticks_per_frame)
         pacer.next_deadline = now + pacer.ticks_per_frame;
-    } else {
-        pacer.next_deadline += pacer.ticks_per_frame;
-    }
 }

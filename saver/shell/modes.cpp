@@ -93,7 +93,9 @@ void run_preview(HWND parent)
     point_set_polar_param(camera, 200, 60, 40, 100);
     set_depth_range(150, 350);
     scene_start();
+    watch_display_power();
     run_show_loop();
+    stop_watching_display_power();
 }
 
 void run_full_screen()
@@ -110,7 +112,7 @@ void run_full_screen()
     surface_create(surface, window_dc, 600, 400, 300, 200, 0);
     fit_drawn_area(screen);
     blank_window(screen);
-    watch_display_power(main_window);
+    watch_display_power();
     point_set_polar_param(camera, 200, 60, 40, 200);
     set_depth_range(150, 350);
     scene_start();
@@ -118,6 +120,7 @@ void run_full_screen()
     BOOL was_running = FALSE;
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &was_running, 0);
     run_show_loop();
+    stop_watching_display_power();
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &was_running, 0);
     ShowCursor(TRUE);
     SetForegroundWindow(previous_foreground);

@@ -32,9 +32,12 @@ void fit_drawn_area(const RECT& screen)
 
 void blank_window(const RECT& screen)
 {
-    SelectObject(window_dc, black_pen);
-    SelectObject(window_dc, black_brush);
+    // The window's own objects go back in, so that the surface's can be freed.
+    HGDIOBJ pen = SelectObject(window_dc, black_pen);
+    HGDIOBJ brush = SelectObject(window_dc, black_brush);
     Rectangle(window_dc, 0, 0, screen.right - screen.left, screen.bottom - screen.top);
+    SelectObject(window_dc, brush);
+    SelectObject(window_dc, pen);
 }
 
 void cover_virtual_screen()

@@ -4,6 +4,7 @@
 #include "scene/scene.h"
 #include "scene/surface.h"
 #include "shell/display_power.h"
+#include "shell/display_scale.h"
 #include "shell/modes.h"
 #include "shell/virtual_screen.h"
 
@@ -44,24 +45,30 @@ void on_display_change()
         cover_virtual_screen();
 }
 
+// A change of the primary monitor's scale while most of the window lies on
+// another monitor comes only as a change of settings.
+void on_setting_change()
+{
+    if (!preview_mode && primary_monitor_scale() != surface.scale)
+        cover_virtual_screen();
+}
+
 // The system asks for a repaint only when the window lost what it showed:
-// black around the drawn area, and the last frame whole.
+// black around the drawn area, and the last frame whole. Nothing is drawn
+// for a display that is off; the show repaints all when it comes back.
 void on_paint(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
+    if (display_off) {
+        EndPaint(window, &paint);
+        return;
+    }
     ExcludeClipRect(dc, view_left, view_top, view_left + view_width, view_top + view_height);
     FillRect(dc, &paint.rcPaint, black_brush);
     EndPaint(window, &paint);
     surface_expose(surface);
     surface_present(surface, window_dc, view_left, view_top);
-}
-
-// The preview lives inside the visible settings dialog.
-void on_power_broadcast(WPARAM event, LPARAM data)
-{
-    if (!preview_mode)
-        on_power_notice(event, data);
 }
 
 }
@@ -105,9 +112,9 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_DPICHANGED:
         on_display_change();
         return 0;
-    case WM_POWERBROADCAST:
-        on_power_broadcast(wparam, lparam);
-        return TRUE;
+    case WM_SETTINGCHANGE:
+        on_setting_change();
+        return 0;
     default:
         return DefWindowProcA(window, message, wparam, lparam);
     }

@@ -1,7 +1,10 @@
 // How the command line picks the mode and the preview parent.
+#include "shell/display_scale.h"
 #include "shell/modes.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -47,6 +50,15 @@ TEST(PreviewHandle, ReadAsDecimalUpToTheFirstNonDigit)
         EXPECT_EQ(read_decimal(c.text), c.expected)
             << "text \"" << (c.text ? c.text : "(none)") << "\"";
     }
+}
+
+// 150 % and 200 % give 2, 125 % gives 1; a bogus DPI no more than 8.
+TEST(DisplayScale, WholeFactorsOfTheDpi)
+{
+    const int cases[][2] = {{0, 1}, {96, 1}, {120, 1}, {144, 2}, {192, 2}, {288, 3},
+                            {720, 8}, {5000, 8}, {INT_MAX, 8}};
+    for (const auto& c : cases)
+        EXPECT_EQ(scale_for_dpi(c[0]), c[1]) << c[0] << " DPI";
 }
 
 }

@@ -1,6 +1,7 @@
 // The closing sound the build puts beside the program: a short PCM wave that
 // the multimedia system can read, and whose length the program knows.
 #include "animation/closing_sound.h"
+#include "support/imports.h"
 #include "support/programs.h"
 
 #include <mmsystem.h>
@@ -42,8 +43,17 @@ TEST(Sound, IsAShortPcmWaveBesideTheProgram)
     EXPECT_EQ(wave_length_ms(path.c_str()), static_cast<int>(seconds * 1000 + 0.5));
 }
 
+DWORD WINAPI late_in_the_month()
+{
+    // Past 2^31 ms of uptime, 25 days: an end never set lies ahead.
+    return 0x80001000u;
+}
+
 TEST(Sound, WithoutAWaveThereIsNothingToWaitFor)
 {
+    patch_import(GetModuleHandleA(nullptr), "kernel32.dll", "GetTickCount",
+                 reinterpret_cast<void*>(late_in_the_month));
+    EXPECT_EQ(closing_sound_left_ms(), 0) << "with no sound started";
     EXPECT_EQ(wave_length_ms(sibling_path("missing.wav").c_str()), 0);
     EXPECT_EQ(wave_length_ms(sibling_path("saver_sound_test.exe").c_str()), 0);
 }

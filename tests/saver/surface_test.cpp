@@ -48,6 +48,24 @@ TEST_F(SurfaceTest, CentreIsTakenAsGiven)
     EXPECT_EQ(GetCurrentObject(surface_dc, OBJ_BITMAP), surface_bitmap);
 }
 
+// Every show of a process makes its surface anew (the tests run many).
+// Wine counts no GDI objects (GetGuiResources answers 0), but it knows a
+// freed handle, whose slot a new object takes under a new handle.
+TEST_F(SurfaceTest, MadeAgainWithoutLeakingTheLastOne)
+{
+    for (int round = 0; round < 3; ++round) {
+        surface_set_scale(surface, 2);
+        const HGDIOBJ made[] = {surface_dc, surface_bitmap, black_pen,
+                                back_pen,   black_brush,    back_brush};
+        if (round < 2)
+            surface_create(surface, screen, 101, 61, 7, 9, grey);
+        else
+            surface_destroy(surface);
+        for (HGDIOBJ object : made)
+            EXPECT_EQ(GetObjectType(object), 0u) << object << " lives on, round " << round;
+    }
+}
+
 TEST_F(SurfaceTest, ClearBlanksWhatTheLastFrameLitAndNothingElse)
 {
     surface_plot(surface, 50, 30, RGB(255, 255, 255));

@@ -183,6 +183,31 @@ TEST_F(PreviewShow, EndsWhenTheParentGoesAway)
     EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u);
 }
 
+// The settings' host in a process of its own, ended without a word to the
+// show: its windows go, and the show must not outlive them.
+TEST(PreviewInAnotherProcess, EndsWithinASecondOfItsHost)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    char command[] = "notepad.exe";
+    ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    CloseHandle(info.hThread);
+    Program host = {info.hProcess, info.dwProcessId};
+    HWND settings = wait_for_window(host, "Notepad", start_timeout);
+    ASSERT_NE(settings, nullptr) << "no host window appeared";
+    Program saver = start_program(
+        "saver.scr", "/p " + std::to_string(reinterpret_cast<INT_PTR>(settings)));
+    ASSERT_NE(saver.process, nullptr);
+    EXPECT_NE(wait_for_child(settings, saver_class, start_timeout), nullptr);
+    pump_messages(300);
+    TerminateProcess(host.process, 1);
+    ASSERT_TRUE(has_exited(host, end_timeout));
+    kill_program(host);
+    EXPECT_EQ(wait_for_exit(saver, 1000), 0u) << "the show outlived its host by a second";
+}
+
 TEST(PreviewWithoutParent, EndsAtOnceWithoutAWindow)
 {
     const char* arguments[] = {"/p", "/p 0", "/p 12345678", "/p abc", "P"};
