@@ -18,14 +18,31 @@ DWORD pixel_of(COLORREF colour)
 
 void fill_pixels(const Surface& s, const RECT& area)
 {
-    if (!s.bits)
-        return;
     int stride = surface_pixel_width(s);
     for (int y = area.top * s.scale; y < area.bottom * s.scale; ++y) {
         DWORD* row = s.bits + static_cast<size_t>(y) * stride;
         for (int x = area.left * s.scale; x < area.right * s.scale; ++x)
             row[x] = s.background;
     }
+}
+
+// A point's square of scale x scale pixels, from its top-left one.
+void fill_square(const Surface& s, DWORD* first, DWORD pixel)
+{
+    int stride = surface_pixel_width(s);
+    for (int i = 0; i < s.scale; ++i, first += stride)
+        for (int j = 0; j < s.scale; ++j)
+            first[j] = pixel;
+}
+
+void blank_lit(const Surface& s)
+{
+    if (s.lit_count > Surface::lit_capacity) {
+        fill_pixels(s, s.lit);
+        return;
+    }
+    for (int i = 0; i < s.lit_count; ++i)
+        fill_square(s, s.bits + s.lit_offsets[i], s.background);
 }
 
 void add_point(RECT& area, int x, int y)
@@ -132,6 +149,7 @@ void surface_set_scale(Surface& s, int scale)
     if (scale < lowest)
         return;
     SetRect(&s.lit, 0, 0, s.width, s.height);
+    s.lit_count = Surface::lit_capacity + 1;
     surface_clear(s);
     surface_expose(s);
 }
@@ -140,9 +158,11 @@ void surface_clear(Surface& s)
 {
     // The last copy may still be reading the bits.
     GdiFlush();
-    fill_pixels(s, s.lit);
+    if (s.bits)
+        blank_lit(s);
     s.cleared = s.lit;
     SetRectEmpty(&s.lit);
+    s.lit_count = 0;
 }
 
 void surface_plot(Surface& s, int x, int y, COLORREF colour)
@@ -150,12 +170,12 @@ void surface_plot(Surface& s, int x, int y, COLORREF colour)
     if (!s.bits || x < 0 || y < 0 || x >= s.width || y >= s.height)
         return;
     add_point(s.lit, x, y);
-    int stride = surface_pixel_width(s);
-    DWORD pixel = pixel_of(colour);
-    DWORD* row = s.bits + static_cast<size_t>(y) * s.scale * stride + x * s.scale;
-    for (int i = 0; i < s.scale; ++i, row += stride)
-        for (int j = 0; j < s.scale; ++j)
-            row[j] = pixel;
+    int offset = y * s.scale * surface_pixel_width(s) + x * s.scale;
+    if (s.lit_count < Surface::lit_capacity)
+        s.lit_offsets[s.lit_count] = offset;
+    if (s.lit_count <= Surface::lit_capacity)
+        ++s.lit_count;
+    fill_square(s, s.bits + offset, pixel_of(colour));
 }
 
 void surface_present(Surface& s, HDC destination, int x, int y)

@@ -20,6 +20,12 @@ struct Surface {
     // (the last frame's lit rectangle). Empty rectangles have right <= left.
     RECT lit;
     RECT cleared;
+    // Where this frame's points begin in the bits, so that the next clear
+    // blanks those pixels alone; past the capacity (or after a new bitmap)
+    // the clear blanks the whole lit rectangle instead.
+    static const int lit_capacity = 1024;
+    int lit_offsets[lit_capacity];
+    int lit_count;
     // The window shows something else than the surface (first frame,
     // exposure, new display): the next copy covers the whole area.
     bool whole_pending;

@@ -291,9 +291,12 @@ TEST_F(FrameTest, TheFrameThatFinishesTheShowStillSetsUpTheBurstAndDraws)
     press_key();
     POINT marked = {};
     for (int f = 0; f < 2000 && !show_finished; ++f) {
-        // A corner of what the last frame lit, which the clear must blank.
-        marked = POINT{surface.lit.left, surface.lit.top};
-        SetPixel(surface_dc, marked.x, marked.y, marker);
+        // A point the last frame lit, which the clear must blank.
+        if (surface.lit_count > 0) {
+            int width = surface_pixel_width(surface);
+            marked = POINT{surface.lit_offsets[0] % width, surface.lit_offsets[0] / width};
+            SetPixel(surface_dc, marked.x, marked.y, marker);
+        }
         for (auto& row : particles)
             for (Particle& p : row)
                 p.screen_x = INT_MIN;

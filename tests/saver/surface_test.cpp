@@ -70,12 +70,21 @@ TEST_F(SurfaceTest, ClearBlanksWhatTheLastFrameLitAndNothingElse)
 {
     surface_plot(surface, 50, 30, RGB(255, 255, 255));
     surface_plot(surface, 60, 40, RGB(255, 255, 255));
-    // Outside the lit rectangle: the frames never draw there.
+    // Between and beside the points: the frames never draw there.
+    SetPixel(surface_dc, 55, 35, marker);
     SetPixel(surface_dc, 61, 30, marker);
     surface_clear(surface);
     EXPECT_EQ(GetPixel(surface_dc, 50, 30), grey);
     EXPECT_EQ(GetPixel(surface_dc, 60, 40), grey);
+    EXPECT_EQ(GetPixel(surface_dc, 55, 35), marker);
     EXPECT_EQ(GetPixel(surface_dc, 61, 30), marker);
+
+    // More points than the clear keeps the places of: all of them go.
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 101; ++x)
+            surface_plot(surface, x, y, red);
+    surface_clear(surface);
+    expect_only_point(-1, -1, grey);
 }
 
 TEST_F(SurfaceTest, PointsAreSquaresOfTheScaleAndNeverWrittenOutside)
