@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${IN_DPI_SCREEN:-}" ]; then
   unset DISPLAY
-  IN_DPI_SCREEN=1 exec xvfb-run -a -s "-screen 0 2400x1600x24 -nolisten tcp" "$0" "$@"
+  IN_DPI_SCREEN=1 exec xvfb-run -a -n "${XVFB_FIRST:-99}" -s "-screen 0 2400x1600x24 -nolisten tcp" "$0" "$@"
 fi
 build=$1 program=$2
 shift 2

@@ -10,7 +10,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${IN_MONITORS:-}" ]; then
   unset DISPLAY
-  IN_MONITORS=1 exec xvfb-run -a -s "-screen 0 1824x768x24 -nolisten tcp" "$0" "$@"
+  IN_MONITORS=1 exec xvfb-run -a -n "${XVFB_FIRST:-99}" -s "-screen 0 1824x768x24 -nolisten tcp" "$0" "$@"
 fi
 build=$1 program=$2
 shift 2

@@ -12,14 +12,16 @@ case $wine_route in
 esac
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
+# Each suite looks for free display numbers in a range of its own: two
+# xvfb-run started at the same moment would otherwise both take the first.
 run_suite() {
-  local build=$1 name
+  local build=$1 first_display=$2 name
   name=$(basename "$build")
   set -o pipefail
-  "$here/run-tests.sh" "$build" 2>&1 | tee "$logs/$name" | sed -u "s|^|[$name] |"
+  XVFB_FIRST=$first_display "$here/run-tests.sh" "$build" 2>&1 | tee "$logs/$name" | sed -u "s|^|[$name] |"
 }
-run_suite "$1" & first=$!
-run_suite "$2" & second=$!
+run_suite "$1" 100 & first=$!
+run_suite "$2" 200 & second=$!
 status=0
 wait $first || status=1
 wait $second || status=1
