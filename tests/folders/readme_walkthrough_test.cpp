@@ -44,22 +44,6 @@ bool exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Runs a command line as the Run box would and waits for it.
-DWORD run_command(std::string command)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return GetLastError();
-    CloseHandle(info.hThread);
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    return code;
-}
-
 // What "Uninstall" in the list of installed programs runs.
 std::string uninstall_command(const char* product)
 {

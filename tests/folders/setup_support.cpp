@@ -182,18 +182,7 @@ bool is_customized(const std::string& folder)
 
 DWORD run_msiexec(const std::string& arguments)
 {
-    std::string command = "msiexec " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return GetLastError();
-    CloseHandle(info.hThread);
-    DWORD code = WAIT_TIMEOUT;
-    if (WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    return code;
+    return run_command("msiexec " + arguments);
 }
 
 namespace {

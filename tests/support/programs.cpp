@@ -128,3 +128,18 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms)
     }
     return true;
 }
+
+DWORD run_command(std::string command)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return GetLastError();
+    CloseHandle(info.hThread);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return code;
+}

@@ -19,6 +19,9 @@ Program start_program(const char* name, const std::string& arguments);
 // the timeout (the program is then killed).
 DWORD wait_for_exit(Program& program, DWORD timeout_ms);
 bool has_exited(const Program& program, DWORD timeout_ms);
+// Runs a command line as the Run box would and waits up to two minutes for
+// it: its exit code, or STILL_ACTIVE when it did not end.
+DWORD run_command(std::string command);
 void kill_program(Program& program);
 
 // Polls for a visible top-level window of the class, belonging to the process.
