@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Runs the tests of both builds side by side, each on its own virtual screen
-# and in its own Wine prefixes, each line marked with its build; then reports
-# both, and fails when either fails.
+# Runs the tests of both builds side by side, each line marked with its lane;
+# then reports every lane, and fails when any fails.
+# Each build's tests run in two lanes at once, each on its own virtual screen:
+# those that share the build's Wine prefix, one after the other, and those
+# that make a prefix (and a screen or a desk) of their own (label own_prefix).
+# The lanes spend most of their time waiting for Wine and X, not computing.
 # Usage: scripts/test-all.sh BUILD_32 BUILD_64
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-route.sh"
@@ -12,21 +15,42 @@ case $wine_route in
 esac
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
-# Each suite looks for free display numbers in a range of its own: two
-# xvfb-run started at the same moment would otherwise both take the first.
-run_suite() {
-  local build=$1 first_display=$2 name
-  name=$(basename "$build")
-  set -o pipefail
-  XVFB_FIRST=$first_display "$here/run-tests.sh" "$build" 2>&1 | tee "$logs/$name" | sed -u "s|^|[$name] |"
+
+shared_prefix_tests() {
+  "$here/run-tests.sh" "$1" -LE own_prefix
 }
-run_suite "$1" 100 & first=$!
-run_suite "$2" 200 & second=$!
-status=0
-wait $first || status=1
-wait $second || status=1
+
+# Their scripts make and start their own prefixes: the build's shared
+# wineserver, which the other lane uses, is left alone.
+own_prefix_tests() {
+  "$here/with-display.sh" ctest --test-dir "$1" --output-on-failure -L own_prefix
+}
+
+# Each lane looks for free display numbers in a range of its own: two
+# xvfb-run started at the same moment would otherwise both take the first.
+run_lane() {
+  local name=$1 first_display=$2
+  shift 2
+  set -o pipefail
+  XVFB_FIRST=$first_display "$@" 2>&1 | tee "$logs/$name" | sed -u "s|^|[$name] |"
+}
+
+lanes=()
+pids=()
+first_display=100
 for build in "$1" "$2"; do
-  echo "== $build"
-  sed -n '/tests passed, /,$p' "$logs/$(basename "$build")"
+  name=$(basename "$build")
+  run_lane "$name" $first_display shared_prefix_tests "$build" & pids+=($!)
+  run_lane "$name own" $((first_display + 50)) own_prefix_tests "$build" & pids+=($!)
+  lanes+=("$name" "$name own")
+  first_display=$((first_display + 100))
+done
+status=0
+for pid in "${pids[@]}"; do
+  wait "$pid" || status=1
+done
+for lane in "${lanes[@]}"; do
+  echo "== $lane"
+  sed -n '/tests passed, /,$p' "$logs/$lane"
 done
 exit $status
