@@ -1,7 +1,5 @@
 #include "scene/surface.h"
 
-#include <algorithm>
-
 Surface surface;
 HDC surface_dc;
 HBITMAP surface_bitmap;
@@ -11,9 +9,6 @@ HPEN back_pen;
 HBRUSH back_brush;
 
 namespace {
-
-// Bands of fewer rows would cost more copies than the pixels they spare.
-const int min_band_rows = 8;
 
 // Colour references hold red in the low byte; the bitmap's pixels blue.
 DWORD pixel_of(COLORREF colour)
@@ -48,18 +43,6 @@ void blank_lit(const Surface& s)
     }
     for (int i = 0; i < s.lit_count; ++i)
         fill_square(s, s.bits + s.lit_offsets[i], s.background);
-}
-
-void add_to_span(Span& span, int x)
-{
-    if (span.right <= span.left) {
-        span.left = x;
-        span.right = x + 1;
-    } else if (x < span.left) {
-        span.left = x;
-    } else if (x >= span.right) {
-        span.right = x + 1;
-    }
 }
 
 void add_point(RECT& area, int x, int y)
@@ -98,63 +81,6 @@ void copy_area(const Surface& s, HDC destination, int x, int y, const RECT& area
            (area.bottom - area.top) * k, surface_dc, area.left * k, area.top * k, SRCCOPY);
 }
 
-int band_count(const Surface& s)
-{
-    return (s.height + s.band_rows - 1) / s.band_rows;
-}
-
-void clear_bands(Span* bands)
-{
-    for (int b = 0; b < Surface::band_capacity; ++b)
-        bands[b] = {0, 0};
-}
-
-// Band B's rows, across what this frame and the last one lit in them.
-RECT changed_band(const Surface& s, int b)
-{
-    RECT now, shown, band;
-    SetRect(&now, s.lit_bands[b].left, 0, s.lit_bands[b].right, 1);
-    SetRect(&shown, s.shown_bands[b].left, 0, s.shown_bands[b].right, 1);
-    if (UnionRect(&band, &now, &shown)) {
-        band.top = b * s.band_rows;
-        band.bottom = std::min<LONG>(band.top + s.band_rows, s.height);
-    }
-    return band;
-}
-
-long long area_of(const RECT& r)
-{
-    return IsRectEmpty(&r) ? 0 : 1LL * (r.right - r.left) * (r.bottom - r.top);
-}
-
-// Under Wine a copy to the window costs about what a thousand more pixels
-// in one copy do: bands go in one copy until the rows it would take in
-// besides cost more than another copy.
-const long long copy_cost_pixels = 1024;
-
-void copy_changed_bands(const Surface& s, HDC destination, int x, int y)
-{
-    const long long pixels_per_point = 1LL * s.scale * s.scale;
-    RECT run;
-    SetRectEmpty(&run);
-    for (int b = 0; b < band_count(s); ++b) {
-        RECT band = changed_band(s, b);
-        if (IsRectEmpty(&band))
-            continue;
-        RECT joined;
-        UnionRect(&joined, &run, &band);
-        long long besides = area_of(joined) - area_of(run) - area_of(band);
-        if (!IsRectEmpty(&run) && besides * pixels_per_point > copy_cost_pixels) {
-            copy_area(s, destination, x, y, run);
-            run = band;
-        } else {
-            run = joined;
-        }
-    }
-    if (!IsRectEmpty(&run))
-        copy_area(s, destination, x, y, run);
-}
-
 // A bitmap of SCALE, selected in place of the one the surface has.
 bool replace_bitmap(Surface& s, int scale)
 {
@@ -190,9 +116,6 @@ void surface_create(Surface& s, HDC window_dc, int width, int height,
     s.centre_x = centre_x;
     s.centre_y = centre_y;
     s.background = pixel_of(background);
-    s.band_rows = std::max(min_band_rows, (height + Surface::band_capacity - 1) / Surface::band_capacity);
-    clear_bands(s.lit_bands);
-    clear_bands(s.shown_bands);
     s.scale = 0;
     surface_set_scale(s, 1);
 }
@@ -237,8 +160,7 @@ void surface_clear(Surface& s)
     GdiFlush();
     if (s.bits)
         blank_lit(s);
-    std::copy(s.lit_bands, s.lit_bands + Surface::band_capacity, s.shown_bands);
-    clear_bands(s.lit_bands);
+    s.cleared = s.lit;
     SetRectEmpty(&s.lit);
     s.lit_count = 0;
 }
@@ -248,7 +170,6 @@ void surface_plot(Surface& s, int x, int y, COLORREF colour)
     if (!s.bits || x < 0 || y < 0 || x >= s.width || y >= s.height)
         return;
     add_point(s.lit, x, y);
-    add_to_span(s.lit_bands[y / s.band_rows], x);
     int offset = y * s.scale * surface_pixel_width(s) + x * s.scale;
     if (s.lit_count < Surface::lit_capacity)
         s.lit_offsets[s.lit_count] = offset;
@@ -259,16 +180,14 @@ void surface_plot(Surface& s, int x, int y, COLORREF colour)
 
 void surface_present(Surface& s, HDC destination, int x, int y)
 {
-    if (!s.bits)
-        return;
-    if (!s.whole_pending) {
-        copy_changed_bands(s, destination, x, y);
-        return;
-    }
-    RECT whole;
-    SetRect(&whole, 0, 0, s.width, s.height);
-    copy_area(s, destination, x, y, whole);
+    RECT area;
+    if (s.whole_pending)
+        SetRect(&area, 0, 0, s.width, s.height);
+    else
+        UnionRect(&area, &s.lit, &s.cleared);
     s.whole_pending = false;
+    if (!IsRectEmpty(&area))
+        copy_area(s, destination, x, y, area);
 }
 
 void surface_expose(Surface& s)

@@ -1,17 +1,10 @@
 #pragma once
-// The off-screen bitmap every frame is drawn into before it is copied to the
+// The off-screen bitmap every frame is drawn into before one copy to the
 // window. Its bits are written directly, one point at a time; each point is
 // a square of `scale` x `scale` pixels, so that on a high-resolution monitor
 // the show keeps the size it has on a 96-DPI one. Only the part that changed
 // since the last copy is copied again.
 #include <windows.h>
-
-// Where points lie in one band of rows: from left to right, in points. An
-// empty span has right <= left.
-struct Span {
-    int left;
-    int right;
-};
 
 struct Surface {
     // In points: the projection's units, whatever the scale.
@@ -23,16 +16,10 @@ struct Surface {
     // Top-down rows of width x scale pixels, 0x00RRGGBB.
     DWORD* bits;
     DWORD background;
-    // In points: what this frame lit so far. Empty rectangles have
-    // right <= left.
+    // In points: what this frame lit so far, and what the last clear blanked
+    // (the last frame's lit rectangle). Empty rectangles have right <= left.
     RECT lit;
-    // The copy goes band by band of `band_rows` rows, each from the leftmost
-    // to the rightmost point that this frame or the last one lit there: a
-    // cloud seldom fills the corners of the rectangle around it.
-    static const int band_capacity = 64;
-    int band_rows;
-    Span lit_bands[band_capacity];
-    Span shown_bands[band_capacity];
+    RECT cleared;
     // Where this frame's points begin in the bits, so that the next clear
     // blanks those pixels alone; past the capacity (or after a new bitmap)
     // the clear blanks the whole lit rectangle instead.
@@ -66,7 +53,7 @@ void surface_clear(Surface& s);
 // Sets the point (X, Y); a point outside the surface is not drawn.
 void surface_plot(Surface& s, int x, int y, COLORREF colour);
 // Copies to DESTINATION, whose (X, Y) is the surface's top-left pixel, what
-// changed since the last copy: the bands the last frame and this one lit.
+// changed since the last copy: the rectangles the last frame and this one lit.
 void surface_present(Surface& s, HDC destination, int x, int y);
 // The window lost what it showed: the next copy covers the whole surface.
 void surface_expose(Surface& s);

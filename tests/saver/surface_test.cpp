@@ -1,6 +1,6 @@
 // The off-screen surface: its record, what clearing blanks, points written
 // into its bits at every scale and never past them, and the copy of what
-// changed to the window, band by band.
+// changed to the window.
 #include "scene/surface.h"
 
 #include <gtest/gtest.h>
@@ -159,19 +159,6 @@ TEST_F(SurfaceTest, PresentCopiesWhatChangedOrTheWholeSurfaceAfterAnExposure)
     surface_present(surface, target, 0, 0);
     EXPECT_EQ(GetPixel(target, 46, 30), grey);
     EXPECT_EQ(GetPixel(target, 199, 99), grey);
-
-    // Points far apart: the rows between them, and what lies beside each
-    // point's band, are not copied.
-    PatBlt(target, 0, 0, 200, 100, WHITENESS);
-    surface_clear(surface);
-    surface_plot(surface, 0, 0, red);
-    surface_plot(surface, 90, 45, blue);
-    surface_present(surface, target, 0, 0);
-    EXPECT_EQ(GetPixel(target, 1, 1), red);
-    EXPECT_EQ(GetPixel(target, 181, 91), blue);
-    EXPECT_EQ(GetPixel(target, 44, 30), grey) << "the last frame's point";
-    EXPECT_EQ(GetPixel(target, 90, 50), RGB(255, 255, 255)) << "between the points";
-    EXPECT_EQ(GetPixel(target, 100, 2), RGB(255, 255, 255)) << "beside the first point";
 
     SelectObject(target, old);
     DeleteObject(bitmap);
