@@ -37,7 +37,7 @@ run_lane() {
 
 lanes=()
 pids=()
-first_display=100
+first_display=${XVFB_FIRST:-100}
 for build in "$1" "$2"; do
   name=$(basename "$build")
   run_lane "$name" $first_display shared_prefix_tests "$build" & pids+=($!)
