@@ -49,6 +49,15 @@ static BOOL StoreAllColors(BOOL bAllColors)
     return lResult == ERROR_SUCCESS;
 }
 
+BOOL CanStoreAllColors()
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    RegCloseKey(hKey);
+    return TRUE;
+}
+
 // The class identifier goes first; the standard icon changes before the
 // closed icon that tells an older record's standard icon ours.
 BOOL CIconPropSheetExt::WriteRecord(CRecordChange* pChange) const
@@ -86,7 +95,7 @@ BOOL CIconPropSheetExt::ApplyCustomization()
             SetSettableAttributes(m_szFolder, dwFolder);
         return Failed(change.Error());
     }
-    StoreAllColors(m_bAllColors);
+    m_bAllColorsStored = StoreAllColors(m_bAllColors);
     return TRUE;
 }
 

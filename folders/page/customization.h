@@ -9,3 +9,7 @@
 // it could not be changed; ERROR_INVALID_DATA for a record that cannot be
 // read exactly.
 BOOL RemoveCustomization(const WCHAR* pszIniPath);
+
+// Whether this account may store the shell's icon colour depth, a setting
+// of the system's default profile.
+BOOL CanStoreAllColors();

@@ -1,31 +1,21 @@
 #include "page/page_dlg.h"
 
+#include "page/control_help.h"
 #include "page/customization.h"
 #include "page/page_ids.h"
 #include "server/prop_sheet_ext.h"
 
 static const char s_szProductName[] = "Nimbrel Shell extension ver 1.0";
 static const char s_szProductInfo[] = "Closed and open icons for any folder";
-static const char s_szHelpFile[] = "FOLDERS.HLP";
 static const char s_szNotRemovedText[] = "The folder's Desktop.ini could not be changed; its icons stay.";
 static const char s_szNotRemovedCaption[] = "Remove customization";
 static const char s_szNotAppliedText[] = "The folder's Desktop.ini could not be written; its icons were not changed.";
 static const char s_szNotAppliedCaption[] = "Apply customization";
+static const char s_szColorsNotStoredText[] =
+    "The folder's icons were changed, but the icon colors could not be set: only an administrator can change "
+    "them.";
 static const char s_szUnsafeFormText[] =
     "The folder's Desktop.ini is in a form this page cannot change safely; nothing was changed.";
-
-// Control and help context pairs, ended by two zeros.
-static DWORD s_adwHelpMap[] = {
-    IDC_ICON_LIST,     0,
-    IDC_CHANGE,        1,
-    IDC_DEFAULT,       2,
-    IDC_ANIMATE_LARGE, 3,
-    IDC_ALL_COLORS,    4,
-    IDC_REMOVE,        5,
-    IDC_REMOVE_LABEL,  5,
-    IDC_PRODUCT_ICON,  7,
-    0,                 0,
-};
 
 static CIconPropSheetExt* PageState(HWND hPage)
 {
@@ -47,6 +37,9 @@ static INT_PTR OnInitDialog(HWND hPage, LPPROPSHEETPAGEA pPage)
     pExt->LoadFolderSettings();
     CheckDlgButton(hPage, IDC_ANIMATE_LARGE, pExt->m_nAnimateLarge ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hPage, IDC_ALL_COLORS, pExt->m_bAllColors ? BST_CHECKED : BST_UNCHECKED);
+    // The page promises only what it can keep: an account that may not
+    // change the system's default settings cannot change the colors.
+    EnableWindow(GetDlgItem(hPage, IDC_ALL_COLORS), CanStoreAllColors());
     pExt->FillIconList(hPage);
     return TRUE;
 }
@@ -57,6 +50,17 @@ static void ReportUnchanged(HWND hPage, const char* pszText, const char* pszCapt
 {
     const char* pszWhy = GetLastError() == ERROR_INVALID_DATA ? s_szUnsafeFormText : pszText;
     MessageBoxA(hPage, pszWhy, pszCaption, MB_OK | MB_ICONWARNING);
+}
+
+// The rights to the colors can go while the page is open; the rest of the
+// change stands, and the box no longer offers what cannot be stored.
+static void ReportColorsNotStored(HWND hPage, const CIconPropSheetExt* pExt)
+{
+    HWND hBox = GetDlgItem(hPage, IDC_ALL_COLORS);
+    if (pExt->m_bAllColorsStored || !IsWindowEnabled(hBox))
+        return;
+    EnableWindow(hBox, FALSE);
+    MessageBoxA(hPage, s_szColorsNotStoredText, s_szNotAppliedCaption, MB_OK | MB_ICONWARNING);
 }
 
 static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
@@ -71,9 +75,12 @@ static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
 // the shell hears of no change.
 static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
 {
-    if (!pExt->m_bRemoved && pExt->m_bChanged && !pExt->ApplyCustomization()) {
-        ReportUnchanged(hPage, s_szNotAppliedText, s_szNotAppliedCaption);
-        return SetNotifyResult(hPage, PSNRET_INVALID_NOCHANGEPAGE);
+    if (!pExt->m_bRemoved && pExt->m_bChanged) {
+        if (!pExt->ApplyCustomization()) {
+            ReportUnchanged(hPage, s_szNotAppliedText, s_szNotAppliedCaption);
+            return SetNotifyResult(hPage, PSNRET_INVALID_NOCHANGEPAGE);
+        }
+        ReportColorsNotStored(hPage, pExt);
     }
     SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, pExt->m_szFolder, nullptr);
     return SetNotifyResult(hPage, PSNRET_NOERROR);
@@ -103,17 +110,18 @@ static INT_PTR OnNotify(HWND hPage, CIconPropSheetExt* pExt, const NMHDR* pHeade
     }
 }
 
-static INT_PTR OnHelp(const HELPINFO* pHelp)
+// Help for the control the request is about; the page's own background
+// has none.
+static INT_PTR OnHelp(HWND hPage, const HELPINFO* pHelp)
 {
     if (pHelp->iContextType == HELPINFO_WINDOW)
-        WinHelpA(static_cast<HWND>(pHelp->hItemHandle), s_szHelpFile, HELP_WM_HELP,
-                 reinterpret_cast<ULONG_PTR>(s_adwHelpMap));
+        ShowControlHelp(hPage, static_cast<HWND>(pHelp->hItemHandle));
     return TRUE;
 }
 
-static INT_PTR OnContextMenu(HWND hWindow)
+static INT_PTR OnContextMenu(HWND hPage, HWND hWindow)
 {
-    WinHelpA(hWindow, s_szHelpFile, HELP_CONTEXTMENU, reinterpret_cast<ULONG_PTR>(s_adwHelpMap));
+    ShowControlHelp(hPage, hWindow);
     return TRUE;
 }
 
@@ -198,11 +206,20 @@ INT_PTR CALLBACK PageDlgProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_NOTIFY:
         return OnNotify(hPage, pExt, reinterpret_cast<const NMHDR*>(lParam));
     case WM_HELP:
-        return OnHelp(reinterpret_cast<const HELPINFO*>(lParam));
+        return OnHelp(hPage, reinterpret_cast<const HELPINFO*>(lParam));
     case WM_CONTEXTMENU:
-        return OnContextMenu(reinterpret_cast<HWND>(wParam));
+        return OnContextMenu(hPage, reinterpret_cast<HWND>(wParam));
     case WM_COMMAND:
+        HideControlHelp(hPage);
         return OnCommand(hPage, pExt, LOWORD(wParam));
+    case WM_TIMER:
+        if (wParam != g_idHelpTimer)
+            return FALSE;
+        HideControlHelp(hPage);
+        return TRUE;
+    case WM_DESTROY:
+        EndControlHelp(hPage);
+        return FALSE;
     default:
         return FALSE;
     }

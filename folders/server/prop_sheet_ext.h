@@ -32,7 +32,8 @@ public:
     BOOL ChooseIconForSelection(HWND hPage);
     // FALSE, with nothing changed and the reason as the last error, when
     // the record or the folder could not be written; ERROR_INVALID_DATA for
-    // a record that cannot be read exactly.
+    // a record that cannot be read exactly. The colour depth is stored
+    // along with a written record, where the account may.
     BOOL ApplyCustomization();
     void UseDefaultIcons();
 
@@ -42,6 +43,7 @@ public:
     BOOL m_bRemoved;
     int m_nAnimateLarge;
     BOOL m_bAllColors;
+    BOOL m_bAllColorsStored;   // by the last Apply that wrote the record
 
 private:
     ~CIconPropSheetExt() = default;

@@ -63,6 +63,17 @@ BOOL WINAPI refuse_move(LPCWSTR from, LPCWSTR to, DWORD flags)
     return MoveFileExW(from, to, flags);
 }
 
+LSTATUS WINAPI open_key(HKEY root, LPCSTR name, DWORD options, REGSAM access, PHKEY key)
+{
+    const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
+    if (g_calls.refuse_default_profile && root == HKEY_USERS && name && _strnicmp(name, ".Default", 8) == 0
+        && (access & writes)) {
+        *key = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
+    return RegOpenKeyExA(root, name, options, access, key);
+}
+
 BOOL WINAPI record_help(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
 {
     HelpCall call = {window, file ? file : "", command, {}};
@@ -201,6 +212,7 @@ void record_library_calls(HMODULE module)
         {"shell32.dll", "SHChangeNotify", reinterpret_cast<void*>(record_notice)},
         {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
         {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
+        {"advapi32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(open_key)},
         {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
         {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(refuse_replace)},
         {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(refuse_move)},

@@ -38,6 +38,23 @@ private:
     ULONG_PTR m_cookie = 0;
 };
 
+BOOL CALLBACK find_help_text(HWND window, LPARAM text)
+{
+    char kind[64] = "";
+    GetClassNameA(window, kind, sizeof kind);
+    if (lstrcmpiA(kind, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window))
+        return TRUE;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    if (!SendMessageW(window, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return TRUE;
+    WCHAR shown[512] = L"";
+    tool.lpszText = shown;
+    SendMessageW(window, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    *reinterpret_cast<std::string*>(text) = narrow(shown);
+    return FALSE;
+}
+
 class IconPage : public ::testing::Test {
 protected:
     void SetUp() override
@@ -104,6 +121,13 @@ protected:
     {
         char text[256] = "";
         GetDlgItemTextA(page(), id, text, sizeof text);
+        return text;
+    }
+    // The sentence of the page's help pop-up, or "" while none shows.
+    std::string shown_help() const
+    {
+        std::string text;
+        EnumThreadWindows(GetCurrentThreadId(), find_help_text, reinterpret_cast<LPARAM>(&text));
         return text;
     }
     std::string ini(const char* section, const char* key) const
@@ -294,6 +318,42 @@ TEST_F(IconPage, TheColourBoxShowsTheRestartNoticeEachTime)
     sheet->press(PSBTN_OK);
 
     EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "16");
+}
+
+// Where the account may not store the colours the box is never offered;
+// rights lost while the page is open are reported on Apply, whose record
+// is written all the same.
+TEST_F(IconPage, TheColourBoxOffersOnlyWhatCanBeStored)
+{
+    calls.refuse_default_profile = true;
+    bpp.set_text("16");
+    open();
+    EXPECT_TRUE(checked(kAllColors));
+    EXPECT_FALSE(IsWindowEnabled(sheet->control(kAllColors)));
+    command(kDefault);
+    DialogAnswerer no_box(nullptr, IDOK, sheet->window());
+    sheet->press(PSBTN_APPLYNOW);
+    EXPECT_FALSE(no_box.wait(300)) << no_box.text();
+    EXPECT_TRUE(customized());
+}
+
+TEST_F(IconPage, ColoursThatCouldNotBeStoredAreReportedOnApply)
+{
+    open();
+    ASSERT_TRUE(IsWindowEnabled(sheet->control(kAllColors)));
+    {
+        DialogAnswerer notice("Information", IDOK);
+        click(kAllColors);
+        ASSERT_TRUE(notice.wait(5000));
+    }
+    calls.refuse_default_profile = true;
+    DialogAnswerer report("Apply customization", IDOK);
+    sheet->press(PSBTN_APPLYNOW);
+    ASSERT_TRUE(report.wait(5000));
+    EXPECT_NE(report.text().find("administrator"), std::string::npos) << report.text();
+    EXPECT_TRUE(customized());
+    EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "4");
+    EXPECT_FALSE(IsWindowEnabled(sheet->control(kAllColors)));
 }
 
 TEST_F(IconPage, NothingTouchedWritesNothing)
@@ -573,25 +633,26 @@ TEST_F(IconPage, AFileNameTooLongToReadIsNeverWrittenBack)
     EXPECT_EQ(ini("QXIcons", "AnimateLarge"), "0");
 }
 
-// F1 and the context menu on the removal square and on its label.
-TEST_F(IconPage, HelpOnTheRemovalLineUsesTheHelpFileAndMap)
+// F1 and a right click show the control's sentence beside it, without the
+// help program that today's Windows no longer has; the removal square and
+// its label share one sentence.
+TEST_F(IconPage, HelpShowsTheControlsOwnSentence)
 {
-    const std::vector<DWORD> map = {1000, 0, 1001, 1, 1002, 2, 1004, 3, 1005, 4, 1006, 5, 1026, 5, 1016, 7, 0, 0};
     open();
-    for (int id : {kRemove, kRemoveLabel}) {
+    std::vector<std::string> shown;
+    for (int id : {kRemove, kRemoveLabel, kChange}) {
         HELPINFO help = {sizeof help, HELPINFO_WINDOW, id, sheet->control(id), 0, {0, 0}};
         SendMessageA(page(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+        shown.push_back(shown_help());
+        command(kAnimate);
+        EXPECT_EQ(shown_help(), "") << "a click on the page leaves the sentence up";
         SendMessageA(page(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(sheet->control(id)), MAKELPARAM(-1, -1));
+        EXPECT_EQ(shown_help(), shown.back()) << id;
     }
-
-    ASSERT_EQ(calls.help.size(), 4u);
-    for (size_t i = 0; i < calls.help.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(calls.help[i].window, sheet->control(i < 2 ? kRemove : kRemoveLabel));
-        EXPECT_EQ(calls.help[i].file, "FOLDERS.HLP");
-        EXPECT_EQ(calls.help[i].command, UINT(i % 2 ? HELP_CONTEXTMENU : HELP_WM_HELP));
-        EXPECT_EQ(calls.help[i].map, map);
-    }
+    EXPECT_NE(shown[0], "");
+    EXPECT_EQ(shown[1], shown[0]);
+    EXPECT_NE(shown[2], shown[0]);
+    EXPECT_TRUE(calls.help.empty());
 }
 
 // The extension owns the image list; the list view only shares it, so the
