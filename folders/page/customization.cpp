@@ -108,17 +108,35 @@ static BOOL NamesAnotherClass(const CRecordChange& change)
            lstrcmpiW(szClass, g_szClassIdText) != 0;
 }
 
-BOOL RemoveCustomization(const WCHAR* pszIniPath)
+static BOOL HoldsOurKeys(const CRecordChange& change)
 {
+    if (change.Has(g_szSectionShell, g_szKeyClassId))
+        return TRUE;
+    for (int i = 0; i < g_cIconKeys; ++i) {
+        if (change.Has(g_szSectionIcons, g_apszIconKeys[i]))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL RemoveCustomization(const WCHAR* pszIniPath, BOOL* pbRemoved)
+{
+    if (pbRemoved)
+        *pbRemoved = FALSE;
     CRecordChange change;
     if (!change.Begin(pszIniPath))
         return Failed(change.Error());
     if (!change.Exists() || NamesAnotherClass(change))
         return TRUE;
+    BOOL bOurs = HoldsOurKeys(change);
     change.Delete(g_szSectionShell, g_szKeyClassId);
     if (!RestoreStandardIcon(&change))
         return Failed(change.Error());
     for (int i = 0; i < g_cIconKeys; ++i)
         change.Delete(g_szSectionIcons, g_apszIconKeys[i]);
-    return change.Commit(0) || Failed(change.Error());
+    if (!change.Commit(0))
+        return Failed(change.Error());
+    if (pbRemoved)
+        *pbRemoved = bOurs;
+    return TRUE;
 }

@@ -21,35 +21,50 @@ const char c_szUninstallCaption[] = "Uninstall";
 // 26 roots of four characters each and the closing empty string fit easily.
 const DWORD c_cchDriveList = 260;
 
-void ClearFixedDrive(const WCHAR* pszRoot)
+// Each cleared folder is told to the shell at once, as the page tells it
+// about one folder: the shell asks that folder's icon again. A drive's root
+// is named with its backslash ("d:" alone is the drive's current folder).
+class CClearedFolders : public CScanObserver {
+public:
+    BOOL Entering(const WCHAR*) override { return TRUE; }
+    void Cleared(const WCHAR* pszFolder) override
+    {
+        WCHAR szFolder[MAX_PATH];
+        lstrcpynW(szFolder, pszFolder, MAX_PATH - 1);
+        if (lstrlenW(szFolder) == 2 && szFolder[1] == L':')
+            lstrcatW(szFolder, L"\\");
+        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, szFolder, nullptr);
+    }
+    void NotCleared(const WCHAR*) override {}
+};
+
+BOOL ClearFixedDrive(const WCHAR* pszRoot, CScanObserver* pObserver)
 {
     WCHAR szDrive[MAX_PATH];
     lstrcpynW(szDrive, pszRoot, MAX_PATH);
     WCHAR* pszBackslash = StrChrW(szDrive, L'\\');
     if (pszBackslash)
         *pszBackslash = L'\0';
-    ClearCustomizationsInTree(szDrive);
+    return ClearCustomizationsInTree(szDrive, pObserver);
 }
 
-void ClearFixedDrives()
+void ClearFixedDrives(CScanObserver* pObserver)
 {
     WCHAR szDrives[c_cchDriveList] = {};
     DWORD cch = GetLogicalDriveStringsW(c_cchDriveList, szDrives);
     if (cch == 0 || cch > c_cchDriveList)
         return;
     for (const WCHAR* pszRoot = szDrives; *pszRoot; pszRoot += lstrlenW(pszRoot) + 1) {
-        if (GetDriveTypeW(pszRoot) == DRIVE_FIXED)
-            ClearFixedDrive(pszRoot);
+        if (GetDriveTypeW(pszRoot) == DRIVE_FIXED && !ClearFixedDrive(pszRoot, pObserver))
+            return;
     }
 }
 
-// The shell caches folder icons; these make it drop every cached image and
-// ask again.
+// The folders were told one by one; this makes the shell drop the icons it
+// keeps for them.
 void NotifyShell()
 {
-    LPCVOID pvAll = reinterpret_cast<LPCVOID>(static_cast<INT_PTR>(-1));
-    SHChangeNotify(SHCNE_UPDATEIMAGE, SHCNF_DWORD | SHCNF_FLUSHNOWAIT, pvAll, nullptr);
-    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_DWORD | SHCNF_FLUSHNOWAIT, pvAll, nullptr);
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }
 
 void RedrawDesktop()
@@ -85,7 +100,8 @@ extern "C" void CALLBACK Install(HWND, HINSTANCE, LPSTR, int)
 extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
 {
     MessageBoxA(nullptr, c_szUninstallText, c_szUninstallCaption, MB_OK);
-    ClearFixedDrives();
+    CClearedFolders cleared;
+    ClearFixedDrives(&cleared);
     NotifyShell();
     RedrawDesktop();
 }
@@ -95,7 +111,8 @@ extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
 // answer Uninstall's question, so this asks none.
 extern "C" UINT WINAPI PackageUninstall(MSIHANDLE)
 {
-    ClearFixedDrives();
+    CClearedFolders cleared;
+    ClearFixedDrives(&cleared);
     NotifyShell();
     RedrawDesktop();
     return ERROR_SUCCESS;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,20 +34,31 @@ void expect_cleaned(const std::string& folder, const char* file_name = "Desktop.
     EXPECT_NE(text.find("[QXIcons]"), std::string::npos) << text;
 }
 
-// The two notices that make the shell drop every cached icon, then one
-// redraw of the whole desktop.
-void expect_shell_refreshed(const UninstallRun& run)
+std::string lower(std::string text)
 {
-    const void* all = reinterpret_cast<const void*>(static_cast<INT_PTR>(-1));
-    const LONG events[] = {SHCNE_UPDATEIMAGE, SHCNE_UPDATEITEM};
-    ASSERT_EQ(run.notices.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(run.notices[i].event, events[i]) << std::hex << run.notices[i].event;
-        EXPECT_EQ(run.notices[i].flags, static_cast<UINT>(SHCNF_DWORD | SHCNF_FLUSHNOWAIT))
+    CharLowerA(&text[0]);
+    return text;
+}
+
+// A notice for each folder that was cleared, then one that icons changed,
+// then one redraw of the whole desktop. Drive letters come as the system
+// lists the drives.
+void expect_shell_refreshed(const UninstallRun& run, std::vector<std::string> cleared)
+{
+    ASSERT_EQ(run.notices.size(), cleared.size() + 1);
+    std::vector<std::string> told;
+    for (size_t i = 0; i < cleared.size(); ++i) {
+        EXPECT_EQ(run.notices[i].event, SHCNE_UPDATEITEM) << std::hex << run.notices[i].event;
+        EXPECT_EQ(run.notices[i].flags, static_cast<UINT>(SHCNF_PATHW | SHCNF_FLUSHNOWAIT))
             << std::hex << run.notices[i].flags;
-        EXPECT_EQ(run.notices[i].item1, all);
-        EXPECT_EQ(run.notices[i].item2, nullptr);
+        told.push_back(lower(run.notices[i].path));
+        cleared[i] = lower(cleared[i]);
     }
+    std::sort(told.begin(), told.end());
+    std::sort(cleared.begin(), cleared.end());
+    EXPECT_EQ(told, cleared);
+    EXPECT_EQ(run.notices.back().event, SHCNE_ASSOCCHANGED) << std::hex << run.notices.back().event;
+    EXPECT_EQ(run.notices.back().item1, nullptr);
     ASSERT_EQ(run.redraws.size(), 1u);
     EXPECT_EQ(run.redraws[0].window, GetDesktopWindow());
     EXPECT_EQ(run.redraws[0].rect, nullptr);
@@ -121,7 +133,7 @@ TEST_F(UninstallScan, AsksFirstThenCleansEveryFixedDriveAndRefreshesTheShell)
     EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons\\Desktop.ini") & ~FILE_ATTRIBUTE_ARCHIVE,
               file_attributes & ~FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons"), folder_attributes);
-    expect_shell_refreshed(run);
+    expect_shell_refreshed(run, {"d:\\", "d:\\projects\\icons", "c:\\users\\Public\\Documents\\custom"});
 }
 
 enum class After { Cleaned, IconKeysGone, Untouched };
@@ -366,7 +378,7 @@ TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.box_shown);
     EXPECT_EQ(read_file("d:\\nofixed\\Desktop.ini"), our_record_text());
-    expect_shell_refreshed(run);
+    expect_shell_refreshed(run, {});
     SetFileAttributesA("d:\\nofixed\\Desktop.ini", FILE_ATTRIBUTE_NORMAL);
     DeleteFileA("d:\\nofixed\\Desktop.ini");
     SetFileAttributesA("d:\\nofixed", FILE_ATTRIBUTE_NORMAL);
