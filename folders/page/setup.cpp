@@ -1,5 +1,6 @@
 #include "page/setup.h"
 
+#include "page/package_progress.h"
 #include "page/tree_scan.h"
 #include "server/record.h"
 
@@ -38,26 +39,41 @@ public:
     void NotCleared(const WCHAR*) override {}
 };
 
-BOOL ClearFixedDrive(const WCHAR* pszRoot, CScanObserver* pObserver)
-{
-    WCHAR szDrive[MAX_PATH];
-    lstrcpynW(szDrive, pszRoot, MAX_PATH);
-    WCHAR* pszBackslash = StrChrW(szDrive, L'\\');
-    if (pszBackslash)
-        *pszBackslash = L'\0';
-    return ClearCustomizationsInTree(szDrive, pObserver);
-}
-
-void ClearFixedDrives(CScanObserver* pObserver)
+// Runs fnDrive on each fixed drive, named by its letter and colon, while it
+// answers TRUE.
+template <typename FN>
+void ForEachFixedDrive(FN fnDrive)
 {
     WCHAR szDrives[c_cchDriveList] = {};
     DWORD cch = GetLogicalDriveStringsW(c_cchDriveList, szDrives);
     if (cch == 0 || cch > c_cchDriveList)
         return;
     for (const WCHAR* pszRoot = szDrives; *pszRoot; pszRoot += lstrlenW(pszRoot) + 1) {
-        if (GetDriveTypeW(pszRoot) == DRIVE_FIXED && !ClearFixedDrive(pszRoot, pObserver))
+        if (GetDriveTypeW(pszRoot) != DRIVE_FIXED)
+            continue;
+        WCHAR szDrive[MAX_PATH];
+        lstrcpynW(szDrive, pszRoot, MAX_PATH);
+        WCHAR* pszBackslash = StrChrW(szDrive, L'\\');
+        if (pszBackslash)
+            *pszBackslash = L'\0';
+        if (!fnDrive(szDrive))
             return;
     }
+}
+
+void ClearFixedDrives(CScanObserver* pObserver)
+{
+    ForEachFixedDrive([pObserver](const WCHAR* pszDrive) { return ClearCustomizationsInTree(pszDrive, pObserver); });
+}
+
+UINT CountProgressSteps()
+{
+    UINT cSteps = 0;
+    ForEachFixedDrive([&cSteps](const WCHAR* pszDrive) {
+        cSteps += 1 + CountScannedFolders(pszDrive);
+        return TRUE;
+    });
+    return cSteps;
 }
 
 // The folders were told one by one; this makes the shell drop the icons it
@@ -108,12 +124,17 @@ extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
 
 // Windows Installer calls this from the package's own copy of the library
 // while the program is removed. A silent removal (msiexec /qn) has nobody to
-// answer Uninstall's question, so this asks none.
-extern "C" UINT WINAPI PackageUninstall(MSIHANDLE)
+// answer Uninstall's question, so this asks none. The installer's dialog
+// shows how far the search has come, and its Cancel stops it: the folders
+// cleared by then stay cleared.
+extern "C" UINT WINAPI PackageUninstall(MSIHANDLE hInstall)
 {
     CClearedFolders cleared;
-    ClearFixedDrives(&cleared);
+    CPackageProgress progress(hInstall, &cleared);
+    progress.Start(CountProgressSteps());
+    ClearFixedDrives(&progress);
     NotifyShell();
     RedrawDesktop();
-    return ERROR_SUCCESS;
+    progress.Finish();
+    return progress.Cancelled() ? ERROR_INSTALL_USEREXIT : ERROR_SUCCESS;
 }

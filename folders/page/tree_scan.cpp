@@ -103,3 +103,22 @@ BOOL ClearCustomizationsInTree(const WCHAR* pszDirectory, CScanObserver* pObserv
     FindClose(hFind);
     return bGoOn;
 }
+
+UINT CountScannedFolders(const WCHAR* pszDirectory)
+{
+    WCHAR szPattern[MAX_PATH];
+    if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
+        return 0;
+    WIN32_FIND_DATAW fd;
+    fd.dwReserved0 = 0;
+    HANDLE hFind = FindFirstFileW(szPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    UINT cFolders = 0;
+    do {
+        cFolders += IsScannedDirectory(fd) ? 1 : 0;
+        fd.dwReserved0 = 0;
+    } while (FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+    return cFolders;
+}

@@ -19,6 +19,8 @@ protected:
 // pszDirectory has no trailing backslash; a drive is given as "C:". FALSE
 // when the observer stopped the scan.
 BOOL ClearCustomizationsInTree(const WCHAR* pszDirectory, CScanObserver* pObserver);
+// How many directories directly below the scan would enter.
+UINT CountScannedFolders(const WCHAR* pszDirectory);
 
 // Whether the scan enters a directory with these attributes and, for a
 // reparse point, the tag that the listing reports (dwReserved0). Links,

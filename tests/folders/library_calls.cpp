@@ -4,6 +4,7 @@
 #include "support/imports.h"
 
 #include <shellapi.h>
+#include <msiquery.h>
 #include <shlobj.h>
 #include <winnetwk.h>
 
@@ -186,8 +187,25 @@ DWORD WINAPI drive_connection(LPCWSTR local, LPWSTR remote, LPDWORD size)
     return NO_ERROR;
 }
 
+int WINAPI installer_message(MSIHANDLE, INSTALLMESSAGE type, MSIHANDLE record)
+{
+    InstallerMessage message = {static_cast<INSTALLMESSAGE>(type & 0xFF000000), {}};
+    for (UINT field = 0; field <= MsiRecordGetFieldCount(record); ++field) {
+        WCHAR text[MAX_PATH] = L"";
+        DWORD size = MAX_PATH;
+        MsiRecordGetStringW(record, field, text, &size);
+        message.fields.push_back(text);
+    }
+    g_calls.installer_messages.push_back(message);
+    bool cancel = message.type == INSTALLMESSAGE_ACTIONDATA && !g_calls.cancel_at.empty() &&
+                  lstrcmpiW(message.fields[1].c_str(), g_calls.cancel_at.c_str()) == 0;
+    return cancel ? IDCANCEL : IDOK;
+}
+
 FARPROC WINAPI find_procedure(HMODULE module, LPCSTR name)
 {
+    if (!IS_INTRESOURCE(name) && std::strcmp(name, "MsiProcessMessage") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(installer_message));
     const WORD pick_icon_ordinal = 62;
     if (IS_INTRESOURCE(name) && LOWORD(reinterpret_cast<ULONG_PTR>(name)) == pick_icon_ordinal
         && !g_calls.picked_file.empty())

@@ -9,6 +9,7 @@
 // flag and the default-character report.
 #include <windows.h>
 #include <commctrl.h>
+#include <msi.h>
 
 #include <string>
 #include <vector>
@@ -48,6 +49,13 @@ struct ImageListDestroyCall {
     int images;   // what the list still held when the library destroyed it
 };
 
+// A message to the installer: its type, and its fields from the template
+// (field 0) on, as text.
+struct InstallerMessage {
+    INSTALLMESSAGE type;
+    std::vector<std::wstring> fields;
+};
+
 struct LibraryCalls {
     std::vector<NoticeCall> notices;   // not passed on to the shell
     std::vector<RedrawCall> redraws;
@@ -77,6 +85,11 @@ struct LibraryCalls {
     std::wstring picked_file;
     int picked_index = 0;
     std::wstring picker_start;
+    // What the library told the installer (msi.dll's MsiProcessMessage,
+    // which it finds by name), answered as its dialog would: Cancel once the
+    // folder shown is cancel_at.
+    std::vector<InstallerMessage> installer_messages;
+    std::wstring cancel_at;
     // Every path the library opened, looked at (a file, or a drive's root) or
     // extracted an icon from.
     std::vector<std::wstring> file_calls;

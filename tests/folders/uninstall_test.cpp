@@ -364,6 +364,64 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
 }
 
 // Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
+struct InstallerReport {
+    int total = -1;   // the bar's steps, as it was reset
+    int steps = 0;
+    std::wstring action;
+    std::wstring log;  // the last line for the log, with its fields
+};
+
+InstallerReport installer_report()
+{
+    InstallerReport report;
+    for (const InstallerMessage& message : library_calls().installer_messages) {
+        if (message.type == INSTALLMESSAGE_PROGRESS && message.fields[1] == L"0")
+            report.total = _wtoi(message.fields[2].c_str());
+        if (message.type == INSTALLMESSAGE_PROGRESS && message.fields[1] == L"2")
+            report.steps += _wtoi(message.fields[2].c_str());
+        if (message.type == INSTALLMESSAGE_ACTIONSTART)
+            report.action = message.fields[1];
+        if (message.type == INSTALLMESSAGE_INFO)
+            report.log = message.fields[0] + L" " + message.fields[1] + L" " + message.fields[2];
+    }
+    return report;
+}
+
+// The package's removal in the installer's dialog: a bar filled step by
+// step, the folder being looked at, and Cancel, which stops the search and
+// keeps what was cleared. The log tells how many were cleared.
+TEST_F(UninstallScan, ThePackagesSearchShowsItsProgressAndStopsOnCancel)
+{
+    using PackageEntry = UINT(WINAPI*)(MSIHANDLE);
+    auto package_uninstall =
+        reinterpret_cast<PackageEntry>(reinterpret_cast<void*>(GetProcAddress(entries_.module, "PackageUninstall")));
+    ASSERT_NE(package_uninstall, nullptr);
+    for (const char* folder : {"d:\\a", "d:\\m\\inner", "d:\\z"})
+        write_record(folder, our_record_text());
+    LibraryCalls& calls = library_calls();
+    calls.installer_messages.clear();
+    calls.cancel_at = L"d:\\m";
+
+    EXPECT_EQ(package_uninstall(0), static_cast<UINT>(ERROR_INSTALL_USEREXIT));
+    EXPECT_FALSE(is_customized("d:\\a"));
+    EXPECT_TRUE(is_customized("d:\\m\\inner"));
+    EXPECT_TRUE(is_customized("d:\\z"));
+    InstallerReport cancelled = installer_report();
+    EXPECT_EQ(cancelled.action, L"ClearFolders");
+    EXPECT_GT(cancelled.total, cancelled.steps);
+    EXPECT_NE(cancelled.log.find(L"cancelled"), std::wstring::npos) << cancelled.log;
+
+    calls.installer_messages.clear();
+    calls.cancel_at.clear();
+    EXPECT_EQ(package_uninstall(0), static_cast<UINT>(ERROR_SUCCESS));
+    EXPECT_FALSE(is_customized("d:\\m\\inner"));
+    EXPECT_FALSE(is_customized("d:\\z"));
+    InstallerReport finished = installer_report();
+    EXPECT_EQ(finished.steps, finished.total);
+    EXPECT_EQ(finished.total, cancelled.total);
+    EXPECT_EQ(finished.log, L"Folder icons: [1] folders cleared, [2] could not be cleared. 2 0");
+}
+
 TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
 {
     ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
