@@ -18,6 +18,12 @@ const BYTE c_abFolderAttributes[] = {0x36, 0x01, 0x00, 0xE0};
 
 const char c_szUninstallText[] = "Uninstal have to search your local drives to clear customization.";
 const char c_szUninstallCaption[] = "Uninstall";
+const WCHAR c_szUninstallCaptionW[] = L"Uninstall";
+const WCHAR c_szNotClearedText[] = L"%u folders keep their icons: their Desktop.ini could not be changed. ";
+const WCHAR c_szNeedsAdministratorText[] =
+    L"Folder icons itself stays installed: removing it needs an administrator. Remove it again as an "
+    L"administrator.";
+const WCHAR c_szUninstallListKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // 26 roots of four characters each and the closing empty string fit easily.
 const DWORD c_cchDriveList = 260;
@@ -36,8 +42,35 @@ public:
             lstrcatW(szFolder, L"\\");
         SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, szFolder, nullptr);
     }
-    void NotCleared(const WCHAR*) override {}
+    void NotCleared(const WCHAR*) override { ++m_cNotCleared; }
+    UINT m_cNotCleared = 0;
 };
+
+// The setup file's removal deletes the machine's registration and the
+// library after this scan; an account that may not (a user, or an
+// administrator without elevation, from the list of installed programs)
+// would see the entry stay with no word why.
+BOOL MayRemoveFromMachine()
+{
+    HKEY hKey;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, c_szUninstallListKey, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &hKey)
+        != ERROR_SUCCESS)
+        return FALSE;
+    RegCloseKey(hKey);
+    return TRUE;
+}
+
+// Says what the removal could not do, and nothing when it did it all.
+void ReportWhatStays(UINT cNotCleared, BOOL bMayRemove)
+{
+    WCHAR szText[512] = L"";
+    if (cNotCleared)
+        wsprintfW(szText, c_szNotClearedText, cNotCleared);
+    if (!bMayRemove)
+        lstrcatW(szText, c_szNeedsAdministratorText);
+    if (szText[0])
+        MessageBoxW(nullptr, szText, c_szUninstallCaptionW, MB_OK | MB_ICONWARNING);
+}
 
 // Runs fnDrive on each fixed drive, named by its letter and colon, while it
 // answers TRUE.
@@ -120,6 +153,7 @@ extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
     ClearFixedDrives(&cleared);
     NotifyShell();
     RedrawDesktop();
+    ReportWhatStays(cleared.m_cNotCleared, MayRemoveFromMachine());
 }
 
 // Windows Installer calls this from the package's own copy of the library

@@ -64,15 +64,29 @@ BOOL WINAPI refuse_move(LPCWSTR from, LPCWSTR to, DWORD flags)
     return MoveFileExW(from, to, flags);
 }
 
-LSTATUS WINAPI open_key(HKEY root, LPCSTR name, DWORD options, REGSAM access, PHKEY key)
+bool refused_key(HKEY root, const std::wstring& name, REGSAM access)
 {
     const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
-    if (g_calls.refuse_default_profile && root == HKEY_USERS && name && _strnicmp(name, ".Default", 8) == 0
-        && (access & writes)) {
+    bool system_key = root == HKEY_LOCAL_MACHINE || (root == HKEY_USERS && _wcsnicmp(name.c_str(), L".Default", 8) == 0);
+    return g_calls.unelevated && system_key && (access & writes);
+}
+
+LSTATUS WINAPI open_key(HKEY root, LPCSTR name, DWORD options, REGSAM access, PHKEY key)
+{
+    if (refused_key(root, widen(name ? name : ""), access)) {
         *key = nullptr;
         return ERROR_ACCESS_DENIED;
     }
     return RegOpenKeyExA(root, name, options, access, key);
+}
+
+LSTATUS WINAPI open_key_wide(HKEY root, LPCWSTR name, DWORD options, REGSAM access, PHKEY key)
+{
+    if (refused_key(root, name ? name : L"", access)) {
+        *key = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
+    return RegOpenKeyExW(root, name, options, access, key);
 }
 
 BOOL WINAPI record_help(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
@@ -231,6 +245,7 @@ void record_library_calls(HMODULE module)
         {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
         {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
         {"advapi32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(open_key)},
+        {"advapi32.dll", "RegOpenKeyExW", reinterpret_cast<void*>(open_key_wide)},
         {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
         {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(refuse_replace)},
         {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(refuse_move)},

@@ -73,10 +73,10 @@ struct LibraryCalls {
     // While set, no folder's attributes can be changed, as on a share that
     // does not grant it.
     bool refuse_folder_attributes = false;
-    // While set, the system's default profile (HKEY_USERS\.Default) cannot
-    // be opened for writing, as on Windows for any account but an elevated
-    // administrator.
-    bool refuse_default_profile = false;
+    // While set, the library runs as an account without elevation: as on
+    // Windows, neither the system's default profile (HKEY_USERS\.Default)
+    // nor the machine's keys can be opened for writing.
+    bool unelevated = false;
     // While set, the system's code page is UTF-8, as a Windows set to use
     // UTF-8 for its 8-bit text has it.
     bool utf8_code_page = false;

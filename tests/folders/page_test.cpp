@@ -325,7 +325,7 @@ TEST_F(IconPage, TheColourBoxShowsTheRestartNoticeEachTime)
 // is written all the same.
 TEST_F(IconPage, TheColourBoxOffersOnlyWhatCanBeStored)
 {
-    calls.refuse_default_profile = true;
+    calls.unelevated = true;
     bpp.set_text("16");
     open();
     EXPECT_TRUE(checked(kAllColors));
@@ -346,7 +346,7 @@ TEST_F(IconPage, ColoursThatCouldNotBeStoredAreReportedOnApply)
         click(kAllColors);
         ASSERT_TRUE(notice.wait(5000));
     }
-    calls.refuse_default_profile = true;
+    calls.unelevated = true;
     DialogAnswerer report("Apply customization", IDOK);
     sheet->press(PSBTN_APPLYNOW);
     ASSERT_TRUE(report.wait(5000));

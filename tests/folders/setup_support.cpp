@@ -307,6 +307,7 @@ void pump_until(HANDLE thread, DWORD timeout_ms, DWORD thread_id, UninstallRun& 
                 void* context)
 {
     DWORD start = GetTickCount();
+    HWND first_box = nullptr;
     while (GetTickCount() - start < timeout_ms) {
         if (MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) {
             run.finished = true;
@@ -315,14 +316,20 @@ void pump_until(HANDLE thread, DWORD timeout_ms, DWORD thread_id, UninstallRun& 
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
-        HWND box = run.box_shown ? nullptr : find_box(thread_id);
-        if (box) {
+        HWND box = find_box(thread_id);
+        if (box && box != first_box && !run.box_shown) {
+            first_box = box;
             inspect_box(box, run);
             if (on_box)
                 on_box(context);
+        } else if (box && box != first_box) {
+            char text[512] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            run.report_text = text;
+        }
+        if (box)
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-        }
     }
 }
 
@@ -344,7 +351,9 @@ void pump_until(HANDLE thread, DWORD timeout_ms, DWORD thread_id, UninstallRun& 
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms)
 {
-    library_calls().clear();
+    library_calls().notices.clear();
+    library_calls().redraws.clear();
+    library_calls().attribute_sets.clear();
     UninstallRun run;
     WorkerArguments arguments = {entries.uninstall, 0};
     DWORD thread_id = 0;

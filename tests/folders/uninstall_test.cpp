@@ -72,6 +72,7 @@ protected:
     {
         ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
         entries_ = load_setup_entries();
+        library_calls().clear();
         ASSERT_NE(entries_.uninstall, nullptr) << "Uninstall is not exported";
         empty_folder(L"\\\\?\\d:", {L"loops"});
         empty_folder(L"\\\\?\\d:\\loops\\a", {L"up1", L"up2"});
@@ -133,6 +134,7 @@ TEST_F(UninstallScan, AsksFirstThenCleansEveryFixedDriveAndRefreshesTheShell)
     EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons\\Desktop.ini") & ~FILE_ATTRIBUTE_ARCHIVE,
               file_attributes & ~FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons"), folder_attributes);
+    EXPECT_EQ(run.report_text, "") << "everything was removed";
     expect_shell_refreshed(run, {"d:\\", "d:\\projects\\icons", "c:\\users\\Public\\Documents\\custom"});
 }
 
@@ -364,6 +366,26 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
 }
 
 // Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
+// An account that may not remove the program, or a record that cannot be
+// changed: the rest is cleared, and a last box says what stays.
+TEST_F(UninstallScan, SaysWhatTheRemovalCouldNotDo)
+{
+    write_record("d:\\mine", our_record_text());
+    library_calls().unelevated = true;
+    UninstallRun unelevated = uninstall();
+    EXPECT_FALSE(is_customized("d:\\mine"));
+    EXPECT_NE(unelevated.report_text.find("needs an administrator"), std::string::npos) << unelevated.report_text;
+    EXPECT_EQ(unelevated.report_text.find("keep their icons"), std::string::npos) << unelevated.report_text;
+
+    write_record("d:\\mine", our_record_text());
+    library_calls().unelevated = false;
+    library_calls().refuse_swaps = true;
+    UninstallRun refused = uninstall();
+    EXPECT_TRUE(is_customized("d:\\mine"));
+    EXPECT_EQ(refused.report_text.find("1 folders keep their icons"), 0u) << refused.report_text;
+    EXPECT_EQ(refused.report_text.find("administrator"), std::string::npos) << refused.report_text;
+}
+
 struct InstallerReport {
     int total = -1;   // the bar's steps, as it was reset
     int steps = 0;
@@ -429,6 +451,7 @@ TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
     ASSERT_NE(GetDriveTypeA("c:\\"), static_cast<UINT>(DRIVE_FIXED)) << "c: is still a fixed drive";
     SetupEntries entries = load_setup_entries();
     ASSERT_NE(entries.uninstall, nullptr);
+    library_calls().clear();
     write_record("d:\\nofixed", our_record_text());
 
     UninstallRun run = run_uninstall(entries, nullptr, nullptr, kScanTimeoutMs);
