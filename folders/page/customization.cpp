@@ -36,17 +36,18 @@ static BOOL WriteIcon(CRecordChange* pChange, const WCHAR* pszFileKey, const WCH
            pChange->SetInt(g_szSectionIcons, pszIndexKey, nIndex);
 }
 
-static BOOL StoreAllColors(BOOL bAllColors)
+void CIconPropSheetExt::StoreAllColors()
 {
+    m_bAllColorsStored = FALSE;
     HKEY hKey;
     if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    const char* pszBpp = bAllColors ? "16" : "4";
+        return;
+    const char* pszBpp = m_bAllColors ? "16" : "4";
     LONG lResult = RegSetValueExA(hKey, g_szShellIconBppValue, 0, REG_SZ,
                                   reinterpret_cast<const BYTE*>(pszBpp),
                                   static_cast<DWORD>(std::strlen(pszBpp) + 1));
     RegCloseKey(hKey);
-    return lResult == ERROR_SUCCESS;
+    m_bAllColorsStored = lResult == ERROR_SUCCESS;
 }
 
 BOOL CanStoreAllColors()
@@ -95,7 +96,7 @@ BOOL CIconPropSheetExt::ApplyCustomization()
             SetSettableAttributes(m_szFolder, dwFolder);
         return Failed(change.Error());
     }
-    m_bAllColorsStored = StoreAllColors(m_bAllColors);
+    StoreAllColors();
     return TRUE;
 }
 

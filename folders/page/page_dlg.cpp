@@ -69,13 +69,16 @@ static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
     return TRUE;
 }
 
-// Apply writes only what is left to write after a removal, but the shell
-// hears about the folder either way. A record that could not be written is
+// Apply writes only what is left to write after a removal (the colours, a
+// setting of the system's), but the shell hears about the folder either way. A record that could not be written is
 // reported and the change stays pending: the sheet stays open on OK, and
 // the shell hears of no change.
 static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
 {
-    if (!pExt->m_bRemoved && pExt->m_bChanged) {
+    if (pExt->m_bRemoved && pExt->m_bAllColorsChanged) {
+        pExt->StoreAllColors();
+        ReportColorsNotStored(hPage, pExt);
+    } else if (!pExt->m_bRemoved && pExt->m_bChanged) {
         if (!pExt->ApplyCustomization()) {
             ReportUnchanged(hPage, s_szNotAppliedText, s_szNotAppliedCaption);
             return SetNotifyResult(hPage, PSNRET_INVALID_NOCHANGEPAGE);
@@ -86,12 +89,20 @@ static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
     return SetNotifyResult(hPage, PSNRET_NOERROR);
 }
 
-static INT_PTR OnIconDoubleClick(HWND hPage, CIconPropSheetExt* pExt)
+// A new choice of icons customizes the folder again after a removal.
+static void IconsChosen(HWND hPage, CIconPropSheetExt* pExt)
 {
-    if (pExt->ChooseIconForSelection(hPage)) {
-        pExt->m_bRemoved = FALSE;
-        pExt->m_bChanged = TRUE;
-    }
+    pExt->m_bRemoved = FALSE;
+    pExt->m_bChanged = TRUE;
+    EnableWindow(GetDlgItem(hPage, IDC_ANIMATE_LARGE), TRUE);
+}
+
+// Only a confirmed pick counts: one cancelled, or no row selected, changes
+// nothing (a removal stays a removal).
+static INT_PTR OnPickIcon(HWND hPage, CIconPropSheetExt* pExt)
+{
+    if (pExt->ChooseIconForSelection(hPage))
+        IconsChosen(hPage, pExt);
     pExt->RefreshIconList(hPage);
     return TRUE;
 }
@@ -104,7 +115,7 @@ static INT_PTR OnNotify(HWND hPage, CIconPropSheetExt* pExt, const NMHDR* pHeade
     case PSN_SETACTIVE:
         return TRUE;
     case NM_DBLCLK:
-        return OnIconDoubleClick(hPage, pExt);
+        return OnPickIcon(hPage, pExt);
     default:
         return FALSE;
     }
@@ -125,22 +136,12 @@ static INT_PTR OnContextMenu(HWND hPage, HWND hWindow)
     return TRUE;
 }
 
-static INT_PTR OnChange(HWND hPage, CIconPropSheetExt* pExt)
-{
-    pExt->ChooseIconForSelection(hPage);
-    pExt->RefreshIconList(hPage);
-    pExt->m_bRemoved = FALSE;
-    pExt->m_bChanged = TRUE;
-    return TRUE;
-}
-
 static INT_PTR OnDefault(HWND hPage, CIconPropSheetExt* pExt)
 {
     pExt->UseDefaultIcons();
     SendToSheet(hPage, PSM_CHANGED, reinterpret_cast<WPARAM>(hPage));
     pExt->RefreshIconList(hPage);
-    pExt->m_bRemoved = FALSE;
-    pExt->m_bChanged = TRUE;
+    IconsChosen(hPage, pExt);
     return TRUE;
 }
 
@@ -154,6 +155,7 @@ static INT_PTR OnAnimateLarge(HWND hPage, CIconPropSheetExt* pExt)
 static INT_PTR OnAllColors(HWND hPage, CIconPropSheetExt* pExt)
 {
     pExt->m_bAllColors = IsDlgButtonChecked(hPage, IDC_ALL_COLORS) == BST_CHECKED;
+    pExt->m_bAllColorsChanged = TRUE;
     MessageBoxA(hPage, "This change will take effect after Windows restart", "Information",
                 MB_OK | MB_ICONINFORMATION);
     pExt->m_bChanged = TRUE;
@@ -162,7 +164,8 @@ static INT_PTR OnAllColors(HWND hPage, CIconPropSheetExt* pExt)
 
 // The removal takes effect at once; Cancel can no longer undo it, so it
 // becomes Close. A record that could not be changed is not shown as
-// removed: the page keeps its state and says so.
+// removed: the page keeps its state and says so. "Animate large icon"
+// belongs to the customization and is offered again with new icons.
 static INT_PTR OnRemove(HWND hPage, CIconPropSheetExt* pExt)
 {
     if (!RemoveCustomization(pExt->m_szIniPath)) {
@@ -171,6 +174,7 @@ static INT_PTR OnRemove(HWND hPage, CIconPropSheetExt* pExt)
     }
     pExt->UseDefaultIcons();
     pExt->m_bRemoved = TRUE;
+    EnableWindow(GetDlgItem(hPage, IDC_ANIMATE_LARGE), FALSE);
     SendToSheet(hPage, PSM_CANCELTOCLOSE, 0);
     pExt->RefreshIconList(hPage);
     pExt->m_bChanged = TRUE;
@@ -181,7 +185,7 @@ static INT_PTR OnCommand(HWND hPage, CIconPropSheetExt* pExt, WORD wId)
 {
     switch (wId) {
     case IDC_CHANGE:
-        return OnChange(hPage, pExt);
+        return OnPickIcon(hPage, pExt);
     case IDC_DEFAULT:
         return OnDefault(hPage, pExt);
     case IDC_ANIMATE_LARGE:

@@ -149,6 +149,8 @@ int WINAPI convert_as_windows(UINT code_page, DWORD flags, LPCWCH text, int leng
 int WINAPI pick_as_told(HWND, WCHAR* file, UINT size, int* index)
 {
     g_calls.picker_start = file;
+    if (g_calls.picker_cancels)
+        return 0;
     lstrcpynW(file, g_calls.picked_file.c_str(), static_cast<int>(size));
     *index = g_calls.picked_index;
     return 1;
@@ -222,7 +224,7 @@ FARPROC WINAPI find_procedure(HMODULE module, LPCSTR name)
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(installer_message));
     const WORD pick_icon_ordinal = 62;
     if (IS_INTRESOURCE(name) && LOWORD(reinterpret_cast<ULONG_PTR>(name)) == pick_icon_ordinal
-        && !g_calls.picked_file.empty())
+        && (!g_calls.picked_file.empty() || g_calls.picker_cancels))
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(pick_as_told));
     return GetProcAddress(module, name);
 }

@@ -84,6 +84,8 @@ struct LibraryCalls {
     // and index at once; it notes the file it was started on.
     std::wstring picked_file;
     int picked_index = 0;
+    // When set, the picker answers at once that the user cancelled.
+    bool picker_cancels = false;
     std::wstring picker_start;
     // What the library told the installer (msi.dll's MsiProcessMessage,
     // which it finds by name), answered as its dialog would: Cancel once the

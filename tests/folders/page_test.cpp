@@ -367,7 +367,7 @@ TEST_F(IconPage, NothingTouchedWritesNothing)
     EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "4");
 }
 
-TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerYetCountsForOk)
+TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerAndChangesNothing)
 {
     open();
 
@@ -375,8 +375,7 @@ TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerYetCountsForOk)
     EXPECT_FALSE(sheet->apply_enabled());
     sheet->press(PSBTN_OK);
 
-    EXPECT_TRUE(customized());
-    EXPECT_EQ(ini("QXIcons", "IndexOpened"), "3");
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A read-only Desktop.ini is written all the same and keeps its attributes.
@@ -400,10 +399,19 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
     EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
 
+    // "Animate large icon" goes with the customization; the colours, the
+    // system's, are still stored on OK.
+    EXPECT_FALSE(IsWindowEnabled(sheet->control(kAnimate)));
+    {
+        DialogAnswerer notice("Information", IDOK);
+        click(kAllColors);
+        ASSERT_TRUE(notice.wait(5000));
+    }
     calls.notices.clear();
     sheet->press(PSBTN_OK);
     EXPECT_FALSE(customized());
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "<missing>");
+    EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "16");
     ASSERT_EQ(calls.notices.size(), 1u);
     EXPECT_EQ(calls.notices[0].event, SHCNE_UPDATEITEM);
     EXPECT_EQ(calls.notices[0].flags, UINT(SHCNF_PATHW | SHCNF_FLUSHNOWAIT));
@@ -673,20 +681,30 @@ TEST_F(IconPage, OnlyTheExtensionDestroysItsImageList)
     EXPECT_EQ(calls.image_list_destroys[0].images, 2) << "destroyed after it was freed";
 }
 
-TEST_F(IconPage, ARemovalFollowedByChangeAndOkCustomizesAgain)
+// Only a confirmed pick customizes a removed folder again.
+TEST_F(IconPage, ARemovalFollowedByAPickAndOkCustomizesAgain)
 {
-    open();
-    command(kDefault);
-    sheet->press(PSBTN_APPLYNOW);
-    ASSERT_TRUE(customized());
+    for (bool cancelled : {true, false}) {
+        SCOPED_TRACE(cancelled ? "cancelled" : "picked");
+        calls.picked_file = cancelled ? L"" : widen(dll);
+        calls.picked_index = 1;
+        calls.picker_cancels = cancelled;
+        open();
+        command(kDefault);
+        sheet->press(PSBTN_APPLYNOW);
+        ASSERT_TRUE(customized());
 
-    click(kRemove);
-    ASSERT_FALSE(customized());
-    command(kChange);
-    sheet->press(PSBTN_OK);
+        click(kRemove);
+        ASSERT_FALSE(customized());
+        select_row(0);
+        command(kChange);
+        EXPECT_EQ(sheet->apply_enabled(), !cancelled);
+        EXPECT_EQ(IsWindowEnabled(sheet->control(kAnimate)) != FALSE, !cancelled);
+        sheet->press(PSBTN_OK);
 
-    EXPECT_TRUE(customized());
-    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "2");
+        EXPECT_EQ(customized(), !cancelled);
+        EXPECT_EQ(ini("QXIcons", "IndexClosed"), cancelled ? "<missing>" : "1");
+    }
 }
 
 // The picker speaks UTF-16; a file name outside ASCII must come back intact.
