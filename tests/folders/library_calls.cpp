@@ -34,15 +34,33 @@ BOOL WINAPI record_redraw(HWND window, const RECT* rect, HRGN region, UINT flags
     return RedrawWindow(window, rect, region, flags);
 }
 
+std::vector<std::wstring>::iterator read_only_folder(const std::wstring& path)
+{
+    std::vector<std::wstring>& folders = g_calls.read_only_folders;
+    for (auto at = folders.begin(); at != folders.end(); ++at) {
+        if (lstrcmpiW(at->c_str(), path.c_str()) == 0)
+            return at;
+    }
+    return folders.end();
+}
+
 BOOL WINAPI record_attributes(LPCWSTR path, DWORD attributes)
 {
     g_calls.attribute_sets.push_back({narrow(path), attributes, path});
     DWORD before = GetFileAttributesW(path);
-    if (g_calls.refuse_folder_attributes && before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_DIRECTORY)) {
+    bool folder = before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_DIRECTORY);
+    if (g_calls.refuse_folder_attributes && folder) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    return SetFileAttributesW(path, attributes);
+    if (!SetFileAttributesW(path, attributes))
+        return FALSE;
+    auto kept = read_only_folder(path);
+    if (kept != g_calls.read_only_folders.end())
+        g_calls.read_only_folders.erase(kept);
+    if (folder && g_calls.folders_keep_read_only && (attributes & FILE_ATTRIBUTE_READONLY))
+        g_calls.read_only_folders.push_back(path);
+    return TRUE;
 }
 
 BOOL WINAPI refuse_replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
@@ -170,7 +188,27 @@ HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECU
 DWORD WINAPI record_get_attributes(LPCWSTR path)
 {
     g_calls.file_calls.push_back(path);
-    return GetFileAttributesW(path);
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && read_only_folder(path) != g_calls.read_only_folders.end())
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
+BOOL WINAPI write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (g_calls.short_writes && size > 1)
+        size /= 2;
+    return WriteFile(file, data, size, written, overlapped);
+}
+
+HANDLE WINAPI find_first_file(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
+{
+    const std::wstring& folder = g_calls.unlistable;
+    if (!folder.empty() && _wcsnicmp(pattern, folder.c_str(), folder.size()) == 0 && pattern[folder.size()] == L'\\') {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return FindFirstFileW(pattern, data);
 }
 
 HICON WINAPI record_extract_icon(HINSTANCE instance, LPCWSTR file, UINT index)
@@ -259,6 +297,8 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "ReleaseActCtx", reinterpret_cast<void*>(record_context_release)},
         {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(record_create_file)},
         {"kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(record_get_attributes)},
+        {"kernel32.dll", "WriteFile", reinterpret_cast<void*>(write_file)},
+        {"kernel32.dll", "FindFirstFileW", reinterpret_cast<void*>(find_first_file)},
         {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
         {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},
         {"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(drive_connection)},

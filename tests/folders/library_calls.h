@@ -73,6 +73,15 @@ struct LibraryCalls {
     // While set, no folder's attributes can be changed, as on a share that
     // does not grant it.
     bool refuse_folder_attributes = false;
+    // While set, folders keep the read-only attribute they are given, as on
+    // Windows (Wine keeps none on folders).
+    bool folders_keep_read_only = false;
+    std::vector<std::wstring> read_only_folders;
+    // While set, every write to a file stores only half of what it is given
+    // and says so, as on a volume that fills up during the write.
+    bool short_writes = false;
+    // A folder that cannot be listed, as one whose owner grants no listing.
+    std::wstring unlistable;
     // While set, the library runs as an account without elevation: as on
     // Windows, neither the system's default profile (HKEY_USERS\.Default)
     // nor the machine's keys can be opened for writing.

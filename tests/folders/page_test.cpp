@@ -424,24 +424,39 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
 // keeps its state.
 TEST_F(IconPage, ARemovalThatCouldNotWriteIsNotShownAsDone)
 {
-    for (bool swap : {false, true}) {
-        SCOPED_TRACE(swap ? "the swap refused" : "every write refused");
-        folder.write_record(customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n"));
+    const std::string ours = customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n");
+    const char not_removed[] = "The folder's Desktop.ini could not be changed; its icons stay.";
+    struct Case {
+        const char* name;
+        bool writes, swaps, shorts;
+        std::string record;
+        const char* text;
+    } cases[] = {
+        {"every write refused", true, false, false, ours, not_removed},
+        {"the swap refused", false, true, false, ours, not_removed},
+        {"a short write", false, false, true, ours, not_removed},
+        {"a record not read exactly", false, false, false, ours + std::string("Tip=a\0b\r\n", 9),
+         "The folder's Desktop.ini is in a form this page cannot change safely; nothing was changed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write_record(c.record);
         const std::string before = read_file(folder.record_path());
         open();
-        calls.refuse_writes = !swap;
-        calls.refuse_swaps = swap;
+        calls.refuse_writes = c.writes;
+        calls.refuse_swaps = c.swaps;
+        calls.short_writes = c.shorts;
 
         DialogAnswerer notice("Remove customization", IDOK);
         click(kRemove);
         ASSERT_TRUE(notice.wait(5000));
 
-        EXPECT_NE(notice.text(), "");
+        EXPECT_EQ(notice.text(), c.text);
         EXPECT_EQ(read_file(folder.record_path()), before);
         EXPECT_EQ(folder.files_named("~*"), 0);
         EXPECT_TRUE(sheet->cancel_enabled());
         EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
-        calls.refuse_writes = calls.refuse_swaps = false;
+        calls.refuse_writes = calls.refuse_swaps = calls.short_writes = false;
         sheet->press(PSBTN_OK);
         EXPECT_EQ(read_file(folder.record_path()), before);
         sheet.reset();
@@ -458,24 +473,40 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
     folder.write_record("[Other]\r\nKey=Value\r\n");
     SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_SYSTEM);
     const std::string before = read_file(folder.record_path());
+    calls.folders_keep_read_only = true;
     open();
     command(kDefault);
     calls.notices.clear();
 
+    // The folder is made read-only before the swap and given back what it
+    // had when the swap fails; one that was read-only already is left alone.
     struct Case {
+        const char* name;
         int button;
-        bool writes, swaps, folder_attributes;
-    } cases[] = {{PSBTN_APPLYNOW, true, false, false}, {PSBTN_OK, false, true, false},
-                 {PSBTN_APPLYNOW, false, false, true}};
+        bool writes, swaps, shorts, folder_attributes, read_only_before;
+        size_t folder_sets;
+        bool last_set_read_only;
+    } cases[] = {
+        {"writes refused", PSBTN_APPLYNOW, true, false, false, false, false, 0, false},
+        {"a short write", PSBTN_APPLYNOW, false, false, true, false, false, 0, false},
+        {"swap refused", PSBTN_OK, false, true, false, false, false, 2, false},
+        {"swap refused, read-only folder", PSBTN_OK, false, true, false, false, true, 0, false},
+        {"folder attributes refused", PSBTN_APPLYNOW, false, false, false, true, false, 1, true},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.writes ? "writes refused" : c.swaps ? "swap refused" : "folder attributes refused");
+        SCOPED_TRACE(c.name);
         calls.refuse_writes = c.writes;
         calls.refuse_swaps = c.swaps;
+        calls.short_writes = c.shorts;
         calls.refuse_folder_attributes = c.folder_attributes;
+        calls.read_only_folders.clear();
+        if (c.read_only_before)
+            calls.read_only_folders.push_back(folder.wide_path());
+        calls.attribute_sets.clear();
         DialogAnswerer notice("Apply customization", IDOK);
         sheet->press(c.button);
         ASSERT_TRUE(notice.wait(5000));
-        EXPECT_NE(notice.text(), "");
+        EXPECT_EQ(notice.text(), "The folder's Desktop.ini could not be written; its icons were not changed.");
         EXPECT_TRUE(IsWindow(sheet->window()));
         EXPECT_TRUE(sheet->apply_enabled());
         EXPECT_TRUE(sheet->cancel_enabled());
@@ -483,15 +514,19 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
         EXPECT_EQ(folder.files_named("~*"), 0);
         EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
                   DWORD(FILE_ATTRIBUTE_SYSTEM));
-        // The folder is given back what it had (a refused change leaves it so).
-        DWORD folder_set = attributes_set(folder.path());
-        EXPECT_TRUE(c.folder_attributes || folder_set == INVALID_FILE_ATTRIBUTES ||
-                    !(folder_set & FILE_ATTRIBUTE_READONLY))
-            << folder_set;
+        std::vector<DWORD> folder_sets;
+        for (const AttributeCall& call : calls.attribute_sets)
+            if (lstrcmpiA(call.path.c_str(), folder.path().c_str()) == 0)
+                folder_sets.push_back(call.attributes);
+        ASSERT_EQ(folder_sets.size(), c.folder_sets);
+        if (!folder_sets.empty()) {
+            EXPECT_EQ((folder_sets.back() & FILE_ATTRIBUTE_READONLY) != 0, c.last_set_read_only);
+        }
+        EXPECT_EQ(calls.read_only_folders.size(), c.read_only_before ? 1u : 0u) << "the folder's read-only bit";
     }
     EXPECT_TRUE(calls.notices.empty());
 
-    calls.refuse_writes = calls.refuse_swaps = calls.refuse_folder_attributes = false;
+    calls.refuse_writes = calls.refuse_swaps = calls.short_writes = calls.refuse_folder_attributes = false;
     sheet->press(PSBTN_OK);
     EXPECT_TRUE(customized());
     EXPECT_EQ(calls.notices.size(), 1u);
@@ -729,20 +764,39 @@ TEST_F(IconPage, ThePickerKeepsANonAsciiFileNameIntact)
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "2");
 }
 
-// On a Windows whose code page is UTF-8 a pick is kept, in UTF-8.
-TEST_F(IconPage, APickIsKeptOnAUtf8System)
+// A pick is kept whole: on a Windows whose code page is UTF-8, in UTF-8;
+// a name the code page cannot spell turns the record into UTF-16.
+TEST_F(IconPage, APickIsKeptWhateverTheCodePage)
 {
-    calls.utf8_code_page = true;
-    calls.picked_file = L"c:\\Ic\x00F4nes \x0444\x043E\x0442\x043E.dll";
-    calls.picked_index = 7;
-    open();
+    struct Case {
+        bool utf8;
+        const wchar_t* picked;
+    } cases[] = {
+        {true, L"c:\\Ic\x00F4nes \x0444\x043E\x0442\x043E.dll"},
+        {false, L"c:\\\x5199\x771F \x0444\x043E\x0442\x043E.dll"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8 ? "UTF-8" : "code page");
+        calls.utf8_code_page = c.utf8;
+        calls.picked_file = c.picked;
+        calls.picked_index = 7;
+        open();
 
-    select_row(0);
-    click(kChange);
-    sheet->press(PSBTN_OK);
+        select_row(0);
+        click(kChange);
+        sheet->press(PSBTN_OK);
 
-    EXPECT_EQ(ini("QXIcons", "IconFileClosed"), "c:\\Ic\xC3\xB4nes \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.dll");
-    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "7");
+        if (c.utf8) {
+            EXPECT_EQ(ini("QXIcons", "IconFileClosed"), "c:\\Ic\xC3\xB4nes \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.dll");
+        } else {
+            EXPECT_EQ(read_file(folder.record_path()).substr(0, 2), "\xFF\xFE");
+            EXPECT_EQ(read_ini(widen(folder.record_path()), L"QXIcons", L"IconFileClosed"), c.picked);
+        }
+        EXPECT_EQ(ini("QXIcons", "IndexClosed"), "7");
+        sheet.reset();
+        offered.reset();
+        DeleteFileA(folder.record_path().c_str());
+    }
 }
 
 TEST_F(IconPage, DoubleClickOnARowCountsAsAChange)
