@@ -12,8 +12,7 @@ static const char s_szNotRemovedCaption[] = "Remove customization";
 static const char s_szNotAppliedText[] = "The folder's Desktop.ini could not be written; its icons were not changed.";
 static const char s_szNotAppliedCaption[] = "Apply customization";
 static const char s_szColorsNotStoredText[] =
-    "The folder's icons were changed, but the icon colors could not be set: only an administrator can change "
-    "them.";
+    "The icon colors could not be set: only an administrator can change them.";
 static const char s_szUnsafeFormText[] =
     "The folder's Desktop.ini is in a form this page cannot change safely; nothing was changed.";
 
@@ -70,9 +69,9 @@ static INT_PTR SetNotifyResult(HWND hPage, LONG_PTR lResult)
 }
 
 // Apply writes only what is left to write after a removal (the colours, a
-// setting of the system's), but the shell hears about the folder either way. A record that could not be written is
-// reported and the change stays pending: the sheet stays open on OK, and
-// the shell hears of no change.
+// setting of the system's), but the shell hears about the folder either
+// way. A record that could not be written is reported and the change stays
+// pending: the sheet stays open on OK, and the shell hears of no change.
 static INT_PTR OnApply(HWND hPage, CIconPropSheetExt* pExt)
 {
     if (pExt->m_bRemoved && pExt->m_bAllColorsChanged) {
