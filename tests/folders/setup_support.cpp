@@ -335,19 +335,6 @@ void pump_until(HANDLE thread, DWORD timeout_ms, DWORD thread_id, UninstallRun& 
 
 }
 
-// A scan that never returns may hold any lock of the process (the heap's,
-// the file system's): neither killing the thread nor carrying on is safe, so
-// the whole test program ends here, with a message that needs no heap.
-[[noreturn]] static void abandon_endless_uninstall()
-{
-    static const char message[] = "\nFAILED: Uninstall did not return in time; ending the test program\n";
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), message, sizeof message - 1, &written, nullptr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    for (;;)
-        Sleep(INFINITE);
-}
-
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms)
 {
@@ -358,9 +345,14 @@ UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), v
     WorkerArguments arguments = {entries.uninstall, 0};
     DWORD thread_id = 0;
     HANDLE thread = CreateThread(nullptr, 0, uninstall_worker, &arguments, 0, &thread_id);
-    pump_until(thread, timeout_ms, thread_id, run, on_box, context);
-    if (!run.finished)
-        abandon_endless_uninstall();
+    // A scan that never returns may hold any lock of the process: neither
+    // killing its thread nor going on without it is safe. The case fails,
+    // and waits on (ctest's own limit ends a scan that never returns).
+    pump_until(thread, route_ms(timeout_ms), thread_id, run, on_box, context);
+    if (!run.finished) {
+        ADD_FAILURE() << "Uninstall did not return within " << route_ms(timeout_ms) << " ms";
+        pump_until(thread, INFINITE, thread_id, run, on_box, context);
+    }
     EXPECT_EQ(arguments.popped_bytes, 16u) << "Uninstall unbalanced its caller's stack";
     CloseHandle(thread);
     run.notices = library_calls().notices;

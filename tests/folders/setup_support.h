@@ -82,7 +82,7 @@ struct UninstallRun {
 
 // Calls Uninstall on a worker thread, answers its message boxes with OK
 // (after calling on_box, while the first is still up), and records the shell
-// notices and the redraw (library_calls.h), keeping the stand-ins' settings. A call that does not return within the timeout ends the
-// test program with a failure.
+// notices and the redraw (library_calls.h), keeping the stand-ins' settings.
+// A call that does not return within the route's timeout fails the case.
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms);
