@@ -5,6 +5,8 @@
 #include "page/page_ids.h"
 #include "server/prop_sheet_ext.h"
 
+#include <windowsx.h>
+
 static const char s_szProductName[] = "Nimbrel Shell extension ver 1.0";
 static const char s_szProductInfo[] = "Closed and open icons for any folder";
 static const char s_szNotRemovedText[] = "The folder's Desktop.ini could not be changed; its icons stay.";
@@ -129,8 +131,17 @@ static INT_PTR OnHelp(HWND hPage, const HELPINFO* pHelp)
     return TRUE;
 }
 
-static INT_PTR OnContextMenu(HWND hPage, HWND hWindow)
+// A disabled control gets no clicks: the page does, with the point, and
+// finds the control there (the greyed colour box says why it is greyed).
+static INT_PTR OnContextMenu(HWND hPage, HWND hWindow, LPARAM lPoint)
 {
+    if (hWindow == hPage && lPoint != -1) {
+        POINT pt = {GET_X_LPARAM(lPoint), GET_Y_LPARAM(lPoint)};
+        ScreenToClient(hPage, &pt);
+        HWND hChild = ChildWindowFromPointEx(hPage, pt, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (hChild)
+            hWindow = hChild;
+    }
     ShowControlHelp(hPage, hWindow);
     return TRUE;
 }
@@ -211,7 +222,7 @@ INT_PTR CALLBACK PageDlgProc(HWND hPage, UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_HELP:
         return OnHelp(hPage, reinterpret_cast<const HELPINFO*>(lParam));
     case WM_CONTEXTMENU:
-        return OnContextMenu(hPage, reinterpret_cast<HWND>(wParam));
+        return OnContextMenu(hPage, reinterpret_cast<HWND>(wParam), lParam);
     case WM_COMMAND:
         HideControlHelp(hPage);
         return OnCommand(hPage, pExt, LOWORD(wParam));

@@ -330,6 +330,10 @@ TEST_F(IconPage, TheColourBoxOffersOnlyWhatCanBeStored)
     open();
     EXPECT_TRUE(checked(kAllColors));
     EXPECT_FALSE(IsWindowEnabled(sheet->control(kAllColors)));
+    RECT box;
+    GetWindowRect(sheet->control(kAllColors), &box);
+    SendMessageA(page(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page()), MAKELPARAM(box.left + 4, box.top + 4));
+    EXPECT_NE(shown_help().find("administrator"), std::string::npos) << "a right click on the greyed box";
     command(kDefault);
     DialogAnswerer no_box(nullptr, IDOK, sheet->window());
     sheet->press(PSBTN_APPLYNOW);
