@@ -31,6 +31,7 @@ const DWORD c_cchDriveList = 260;
 // Each cleared folder is told to the shell at once, as the page tells it
 // about one folder: the shell asks that folder's icon again. A drive's root
 // is named with its backslash ("d:" alone is the drive's current folder).
+// The folders that could not be cleared are counted for the user.
 class CClearedFolders : public CScanObserver {
 public:
     BOOL Entering(const WCHAR*) override { return TRUE; }
@@ -96,7 +97,9 @@ void ForEachFixedDrive(FN fnDrive)
 
 void ClearFixedDrives(CScanObserver* pObserver)
 {
-    ForEachFixedDrive([pObserver](const WCHAR* pszDrive) { return ClearCustomizationsInTree(pszDrive, pObserver); });
+    ForEachFixedDrive([pObserver](const WCHAR* pszDrive) {
+        return ClearCustomizationsInTree(pszDrive, pObserver);
+    });
 }
 
 UINT CountProgressSteps()
