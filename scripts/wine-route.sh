@@ -20,3 +20,5 @@ else
   PATH=/usr/lib/wine:$PATH
 fi
 export PATH
+# The tests take their time limits from it.
+export TESTS_WINE_ROUTE=$wine_route

@@ -36,17 +36,27 @@ static BOOL WriteIcon(CRecordChange* pChange, const WCHAR* pszFileKey, const WCH
            pChange->SetInt(g_szSectionIcons, pszIndexKey, nIndex);
 }
 
-static BOOL StoreAllColors(BOOL bAllColors)
+void CIconPropSheetExt::StoreAllColors()
 {
+    m_bAllColorsStored = FALSE;
     HKEY hKey;
     if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    const char* pszBpp = bAllColors ? "16" : "4";
+        return;
+    const char* pszBpp = m_bAllColors ? "16" : "4";
     LONG lResult = RegSetValueExA(hKey, g_szShellIconBppValue, 0, REG_SZ,
                                   reinterpret_cast<const BYTE*>(pszBpp),
                                   static_cast<DWORD>(std::strlen(pszBpp) + 1));
     RegCloseKey(hKey);
-    return lResult == ERROR_SUCCESS;
+    m_bAllColorsStored = lResult == ERROR_SUCCESS;
+}
+
+BOOL CanStoreAllColors()
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_USERS, g_szWindowMetricsKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    RegCloseKey(hKey);
+    return TRUE;
 }
 
 // The class identifier goes first; the standard icon changes before the
@@ -86,7 +96,7 @@ BOOL CIconPropSheetExt::ApplyCustomization()
             SetSettableAttributes(m_szFolder, dwFolder);
         return Failed(change.Error());
     }
-    StoreAllColors(m_bAllColors);
+    StoreAllColors();
     return TRUE;
 }
 
@@ -99,17 +109,35 @@ static BOOL NamesAnotherClass(const CRecordChange& change)
            lstrcmpiW(szClass, g_szClassIdText) != 0;
 }
 
-BOOL RemoveCustomization(const WCHAR* pszIniPath)
+static BOOL HoldsOurKeys(const CRecordChange& change)
 {
+    if (change.Has(g_szSectionShell, g_szKeyClassId))
+        return TRUE;
+    for (int i = 0; i < g_cIconKeys; ++i) {
+        if (change.Has(g_szSectionIcons, g_apszIconKeys[i]))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL RemoveCustomization(const WCHAR* pszIniPath, BOOL* pbRemoved)
+{
+    if (pbRemoved)
+        *pbRemoved = FALSE;
     CRecordChange change;
     if (!change.Begin(pszIniPath))
         return Failed(change.Error());
     if (!change.Exists() || NamesAnotherClass(change))
         return TRUE;
+    BOOL bOurs = HoldsOurKeys(change);
     change.Delete(g_szSectionShell, g_szKeyClassId);
     if (!RestoreStandardIcon(&change))
         return Failed(change.Error());
     for (int i = 0; i < g_cIconKeys; ++i)
         change.Delete(g_szSectionIcons, g_apszIconKeys[i]);
-    return change.Commit(0) || Failed(change.Error());
+    if (!change.Commit(0))
+        return Failed(change.Error());
+    if (pbRemoved)
+        *pbRemoved = bOurs;
+    return TRUE;
 }

@@ -7,5 +7,10 @@
 
 // FALSE, with the record as it was and the reason as the last error, when
 // it could not be changed; ERROR_INVALID_DATA for a record that cannot be
-// read exactly.
-BOOL RemoveCustomization(const WCHAR* pszIniPath);
+// read exactly. *pbRemoved, when asked for, tells whether the record held
+// anything of ours and now does not.
+BOOL RemoveCustomization(const WCHAR* pszIniPath, BOOL* pbRemoved = nullptr);
+
+// Whether this account may store the shell's icon colour depth, a setting
+// of the system's default profile.
+BOOL CanStoreAllColors();

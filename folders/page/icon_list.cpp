@@ -82,16 +82,17 @@ void CIconPropSheetExt::RefreshIconList(HWND hPage)
 
 // The picker opens the file it starts on: one the folder may not use starts
 // it on the stand-in, and stays unless the user confirms a choice.
-void CIconPropSheetExt::PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex)
+BOOL CIconPropSheetExt::PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex)
 {
     WCHAR szLibrary[MAX_PATH];
     WCHAR szFile[MAX_PATH];
     int nIndex = *pnIndex;
     lstrcpyW(szFile, UsableIcon(m_szFolder, iRow, pszFile, &nIndex, szLibrary));
     if (!PickIcon(hPage, szFile, &nIndex))
-        return;
+        return FALSE;
     lstrcpyW(pszFile, szFile);
     *pnIndex = nIndex;
+    return TRUE;
 }
 
 BOOL CIconPropSheetExt::ChooseIconForSelection(HWND hPage)
@@ -99,12 +100,12 @@ BOOL CIconPropSheetExt::ChooseIconForSelection(HWND hPage)
     HWND hList = GetDlgItem(hPage, IDC_ICON_LIST);
     int iRow = static_cast<int>(SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                              LVNI_SELECTED));
+    BOOL bPicked = FALSE;
     if (iRow == s_iClosedRow)
-        PickRowIcon(hPage, iRow, m_szFileClosed, &m_nIndexClosed);
+        bPicked = PickRowIcon(hPage, iRow, m_szFileClosed, &m_nIndexClosed);
     else if (iRow == s_iOpenRow)
-        PickRowIcon(hPage, iRow, m_szFileOpened, &m_nIndexOpened);
-    else
-        return FALSE;
-    SendMessageA(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
-    return TRUE;
+        bPicked = PickRowIcon(hPage, iRow, m_szFileOpened, &m_nIndexOpened);
+    if (bPicked)
+        SendMessageA(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
+    return bPicked;
 }

@@ -1,5 +1,6 @@
 #include "page/setup.h"
 
+#include "page/package_progress.h"
 #include "page/tree_scan.h"
 #include "server/record.h"
 
@@ -17,39 +18,105 @@ const BYTE c_abFolderAttributes[] = {0x36, 0x01, 0x00, 0xE0};
 
 const char c_szUninstallText[] = "Uninstal have to search your local drives to clear customization.";
 const char c_szUninstallCaption[] = "Uninstall";
+const WCHAR c_szUninstallCaptionW[] = L"Uninstall";
+const WCHAR c_szNotClearedText[] = L"%u folders keep their icons: their Desktop.ini could not be changed. ";
+const WCHAR c_szNeedsAdministratorText[] =
+    L"Folder icons itself stays installed: removing it needs an administrator. Remove it again as an "
+    L"administrator.";
+const WCHAR c_szUninstallListKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // 26 roots of four characters each and the closing empty string fit easily.
 const DWORD c_cchDriveList = 260;
 
-void ClearFixedDrive(const WCHAR* pszRoot)
+// Each cleared folder is told to the shell at once, as the page tells it
+// about one folder: the shell asks that folder's icon again. A drive's root
+// is named with its backslash ("d:" alone is the drive's current folder).
+// The folders that could not be cleared are counted for the user.
+class CClearedFolders : public CScanObserver {
+public:
+    BOOL Entering(const WCHAR*) override { return TRUE; }
+    void Cleared(const WCHAR* pszFolder) override
+    {
+        WCHAR szFolder[MAX_PATH];
+        lstrcpynW(szFolder, pszFolder, MAX_PATH - 1);
+        if (lstrlenW(szFolder) == 2 && szFolder[1] == L':')
+            lstrcatW(szFolder, L"\\");
+        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, szFolder, nullptr);
+    }
+    void NotCleared(const WCHAR*) override { ++m_cNotCleared; }
+    UINT m_cNotCleared = 0;
+};
+
+// The setup file's removal deletes the machine's registration and the
+// library after this scan; an account that may not (a user, or an
+// administrator without elevation, from the list of installed programs)
+// would see the entry stay with no word why.
+BOOL MayRemoveFromMachine()
 {
-    WCHAR szDrive[MAX_PATH];
-    lstrcpynW(szDrive, pszRoot, MAX_PATH);
-    WCHAR* pszBackslash = StrChrW(szDrive, L'\\');
-    if (pszBackslash)
-        *pszBackslash = L'\0';
-    ClearCustomizationsInTree(szDrive);
+    HKEY hKey;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, c_szUninstallListKey, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &hKey)
+        != ERROR_SUCCESS)
+        return FALSE;
+    RegCloseKey(hKey);
+    return TRUE;
 }
 
-void ClearFixedDrives()
+// Says what the removal could not do, and nothing when it did it all.
+void ReportWhatStays(UINT cNotCleared, BOOL bMayRemove)
+{
+    WCHAR szText[512] = L"";
+    if (cNotCleared)
+        wsprintfW(szText, c_szNotClearedText, cNotCleared);
+    if (!bMayRemove)
+        lstrcatW(szText, c_szNeedsAdministratorText);
+    if (szText[0])
+        MessageBoxW(nullptr, szText, c_szUninstallCaptionW, MB_OK | MB_ICONWARNING);
+}
+
+// Runs fnDrive on each fixed drive, named by its letter and colon, while it
+// answers TRUE.
+template <typename FN>
+void ForEachFixedDrive(FN fnDrive)
 {
     WCHAR szDrives[c_cchDriveList] = {};
     DWORD cch = GetLogicalDriveStringsW(c_cchDriveList, szDrives);
     if (cch == 0 || cch > c_cchDriveList)
         return;
     for (const WCHAR* pszRoot = szDrives; *pszRoot; pszRoot += lstrlenW(pszRoot) + 1) {
-        if (GetDriveTypeW(pszRoot) == DRIVE_FIXED)
-            ClearFixedDrive(pszRoot);
+        if (GetDriveTypeW(pszRoot) != DRIVE_FIXED)
+            continue;
+        WCHAR szDrive[MAX_PATH];
+        lstrcpynW(szDrive, pszRoot, MAX_PATH);
+        WCHAR* pszBackslash = StrChrW(szDrive, L'\\');
+        if (pszBackslash)
+            *pszBackslash = L'\0';
+        if (!fnDrive(szDrive))
+            return;
     }
 }
 
-// The shell caches folder icons; these make it drop every cached image and
-// ask again.
+void ClearFixedDrives(CScanObserver* pObserver)
+{
+    ForEachFixedDrive([pObserver](const WCHAR* pszDrive) {
+        return ClearCustomizationsInTree(pszDrive, pObserver);
+    });
+}
+
+UINT CountProgressSteps()
+{
+    UINT cSteps = 0;
+    ForEachFixedDrive([&cSteps](const WCHAR* pszDrive) {
+        cSteps += 1 + CountScannedFolders(pszDrive);
+        return TRUE;
+    });
+    return cSteps;
+}
+
+// The folders were told one by one; this makes the shell drop the icons it
+// keeps for them.
 void NotifyShell()
 {
-    LPCVOID pvAll = reinterpret_cast<LPCVOID>(static_cast<INT_PTR>(-1));
-    SHChangeNotify(SHCNE_UPDATEIMAGE, SHCNF_DWORD | SHCNF_FLUSHNOWAIT, pvAll, nullptr);
-    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_DWORD | SHCNF_FLUSHNOWAIT, pvAll, nullptr);
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }
 
 void RedrawDesktop()
@@ -85,18 +152,26 @@ extern "C" void CALLBACK Install(HWND, HINSTANCE, LPSTR, int)
 extern "C" void CALLBACK Uninstall(HWND, HINSTANCE, LPSTR, int)
 {
     MessageBoxA(nullptr, c_szUninstallText, c_szUninstallCaption, MB_OK);
-    ClearFixedDrives();
+    CClearedFolders cleared;
+    ClearFixedDrives(&cleared);
     NotifyShell();
     RedrawDesktop();
+    ReportWhatStays(cleared.m_cNotCleared, MayRemoveFromMachine());
 }
 
 // Windows Installer calls this from the package's own copy of the library
 // while the program is removed. A silent removal (msiexec /qn) has nobody to
-// answer Uninstall's question, so this asks none.
-extern "C" UINT WINAPI PackageUninstall(MSIHANDLE)
+// answer Uninstall's question, so this asks none. The installer's dialog
+// shows how far the search has come, and its Cancel stops it: the folders
+// cleared by then stay cleared.
+extern "C" UINT WINAPI PackageUninstall(MSIHANDLE hInstall)
 {
-    ClearFixedDrives();
+    CClearedFolders cleared;
+    CPackageProgress progress(hInstall, &cleared);
+    progress.Start(CountProgressSteps());
+    ClearFixedDrives(&progress);
     NotifyShell();
     RedrawDesktop();
-    return ERROR_SUCCESS;
+    progress.Finish();
+    return progress.Cancelled() ? ERROR_INSTALL_USEREXIT : ERROR_SUCCESS;
 }

@@ -41,22 +41,28 @@ BOOL IsRecordFile(const WIN32_FIND_DATAW& fd)
 }
 
 // One read per record; only one with something of ours is written, once.
-void ClearRecord(const WCHAR* pszDirectory)
+void ClearRecord(const WCHAR* pszDirectory, CScanObserver* pObserver)
 {
     WCHAR szIniPath[MAX_PATH];
-    if (MakeRecordPath(pszDirectory, szIniPath))
-        RemoveCustomization(szIniPath);
+    BOOL bRemoved = FALSE;
+    if (!MakeRecordPath(pszDirectory, szIniPath))
+        return;
+    if (!RemoveCustomization(szIniPath, &bRemoved))
+        pObserver->NotCleared(pszDirectory);
+    else if (bRemoved)
+        pObserver->Cleared(pszDirectory);
 }
 
-void ClearEntry(const WCHAR* pszDirectory, const WIN32_FIND_DATAW& fd)
+BOOL ClearEntry(const WCHAR* pszDirectory, const WIN32_FIND_DATAW& fd, CScanObserver* pObserver)
 {
     if (IsDirectory(fd)) {
         WCHAR szSubdirectory[MAX_PATH];
         if (IsScannedDirectory(fd) && JoinPath(pszDirectory, fd.cFileName, szSubdirectory))
-            ClearCustomizationsInTree(szSubdirectory);
+            return ClearCustomizationsInTree(szSubdirectory, pObserver);
     } else if (IsRecordFile(fd)) {
-        ClearRecord(pszDirectory);
+        ClearRecord(pszDirectory, pObserver);
     }
+    return TRUE;
 }
 
 }
@@ -75,21 +81,44 @@ BOOL IsFollowedDirectory(DWORD dwAttributes, DWORD dwReparseTag)
 // Depth first, in listing order. Each level holds only its listing record
 // and one path buffer, and paths never outgrow MAX_PATH, so the depth of the
 // recursion is bounded by the path limit whatever the tree looks like.
-void ClearCustomizationsInTree(const WCHAR* pszDirectory)
+BOOL ClearCustomizationsInTree(const WCHAR* pszDirectory, CScanObserver* pObserver)
 {
+    if (!pObserver->Entering(pszDirectory))
+        return FALSE;
     WCHAR szPattern[MAX_PATH];
     if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
-        return;
+        return TRUE;
     // The tag is read only for reparse points; a listing that does not
     // write it leaves 0, never a stale tag.
     WIN32_FIND_DATAW fd;
     fd.dwReserved0 = 0;
     HANDLE hFind = FindFirstFileW(szPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
-        return;
+        return TRUE;
+    BOOL bGoOn = TRUE;
     do {
-        ClearEntry(pszDirectory, fd);
+        bGoOn = ClearEntry(pszDirectory, fd, pObserver);
+        fd.dwReserved0 = 0;
+    } while (bGoOn && FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+    return bGoOn;
+}
+
+UINT CountScannedFolders(const WCHAR* pszDirectory)
+{
+    WCHAR szPattern[MAX_PATH];
+    if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
+        return 0;
+    WIN32_FIND_DATAW fd;
+    fd.dwReserved0 = 0;
+    HANDLE hFind = FindFirstFileW(szPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    UINT cFolders = 0;
+    do {
+        cFolders += IsScannedDirectory(fd) ? 1 : 0;
         fd.dwReserved0 = 0;
     } while (FindNextFileW(hFind, &fd));
     FindClose(hFind);
+    return cFolders;
 }

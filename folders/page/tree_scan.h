@@ -3,8 +3,24 @@
 // a directory.
 #include <windows.h>
 
-// pszDirectory has no trailing backslash; a drive is given as "C:".
-void ClearCustomizationsInTree(const WCHAR* pszDirectory);
+// What the scan tells as it goes: the directory it is about to list, and
+// each folder whose record it cleared or could not clear.
+class CScanObserver {
+public:
+    // FALSE stops the scan; what was cleared stays cleared.
+    virtual BOOL Entering(const WCHAR* pszDirectory) = 0;
+    virtual void Cleared(const WCHAR* pszFolder) = 0;
+    virtual void NotCleared(const WCHAR* pszFolder) = 0;
+
+protected:
+    ~CScanObserver() = default;
+};
+
+// pszDirectory has no trailing backslash; a drive is given as "C:". FALSE
+// when the observer stopped the scan.
+BOOL ClearCustomizationsInTree(const WCHAR* pszDirectory, CScanObserver* pObserver);
+// How many directories directly below the scan would enter.
+UINT CountScannedFolders(const WCHAR* pszDirectory);
 
 // Whether the scan enters a directory with these attributes and, for a
 // reparse point, the tag that the listing reports (dwReserved0). Links,

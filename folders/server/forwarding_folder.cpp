@@ -41,7 +41,7 @@ static void FreeItemList(PIDLIST_ABSOLUTE pidl)
         pfnFree(pidl);
 }
 
-static IShellFolder* CreateShellFileSystemFolder()
+static IShellFolder* CreateFromShellLibrary()
 {
     IShellFolder* pFolder = nullptr;
     PFNDLLGETCLASSOBJECT pfnGetClassObject = ShellEntry<PFNDLLGETCLASSOBJECT>("DllGetClassObject");
@@ -52,6 +52,18 @@ static IShellFolder* CreateShellFileSystemFolder()
         pFactory->CreateInstance(nullptr, IID_IShellFolder, reinterpret_cast<void**>(&pFolder));
         pFactory->Release();
     }
+    return pFolder;
+}
+
+// Windows 10 and later register the file-system folder to another system
+// library, and shell32 may no longer make it itself: the class's
+// registration then says where it lives.
+static IShellFolder* CreateShellFileSystemFolder()
+{
+    IShellFolder* pFolder = CreateFromShellLibrary();
+    if (!pFolder)
+        CoCreateInstance(CLSID_ShellFSFolderObject, nullptr, CLSCTX_INPROC_SERVER, IID_IShellFolder,
+                         reinterpret_cast<void**>(&pFolder));
     return pFolder;
 }
 

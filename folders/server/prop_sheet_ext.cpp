@@ -14,7 +14,7 @@ static const int s_nTabIcon = 139;
 
 CIconPropSheetExt::CIconPropSheetExt()
     : m_hImageList(nullptr), m_bChanged(FALSE), m_bRemoved(FALSE), m_nAnimateLarge(1),
-      m_bAllColors(FALSE), m_cRef(1), m_pDataObject(nullptr), m_szDefaultFileClosed(),
+      m_bAllColors(FALSE), m_bAllColorsStored(FALSE), m_bAllColorsChanged(FALSE), m_cRef(1), m_pDataObject(nullptr), m_szDefaultFileClosed(),
       m_nDefaultIndexClosed(0), m_szDefaultFileOpened(), m_nDefaultIndexOpened(0), m_szFolder(),
       m_szIniPath(), m_szFileClosed(), m_nIndexClosed(0), m_szFileOpened(), m_nIndexOpened(0)
 {

@@ -29,11 +29,16 @@ public:
     BOOL LoadFolderSettings();
     void FillIconList(HWND hPage);
     void RefreshIconList(HWND hPage);
+    // TRUE when the user chose an icon for the selected row; a cancelled
+    // pick, or no selection, changes nothing.
     BOOL ChooseIconForSelection(HWND hPage);
     // FALSE, with nothing changed and the reason as the last error, when
     // the record or the folder could not be written; ERROR_INVALID_DATA for
-    // a record that cannot be read exactly.
+    // a record that cannot be read exactly. The colour depth is stored
+    // along with a written record, where the account may.
     BOOL ApplyCustomization();
+    // Stores the colour depth alone (m_bAllColorsStored tells how it went).
+    void StoreAllColors();
     void UseDefaultIcons();
 
     // The page's state, read and changed by its dialog procedure.
@@ -42,13 +47,15 @@ public:
     BOOL m_bRemoved;
     int m_nAnimateLarge;
     BOOL m_bAllColors;
+    BOOL m_bAllColorsStored;   // by the last Apply that wrote the record
+    BOOL m_bAllColorsChanged;  // the user changed the colour box
 
 private:
     ~CIconPropSheetExt() = default;
     BOOL SelectSingleFolder();
     HRESULT OfferPage(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
     void PutIcon(int iImage, const WCHAR* pszFile, int nIndex);
-    void PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex);
+    BOOL PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex);
     BOOL WriteRecord(CRecordChange* pChange) const;
 
     LONG m_cRef;

@@ -9,6 +9,7 @@
 #include "server/module.h"
 
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <functional>
 #include <string>
@@ -141,6 +142,9 @@ public:
 
 FakeInnerFactory g_fake_factory;
 std::vector<std::string> g_class_requests;
+// Set, the shell library makes no file-system folder, as on Windows 10 and
+// later, where the class lives in another system library.
+bool g_refuse_file_system_folder;
 
 }
 
@@ -149,7 +153,7 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllGetClassObject(REFCLSID rclsi
 {
     g_class_requests.push_back(IsEqualCLSID(rclsid, kShellFileSystemFolder) ? "ShellFSFolder" : "other");
     *ppv = nullptr;
-    if (!IsEqualCLSID(rclsid, kShellFileSystemFolder))
+    if (!IsEqualCLSID(rclsid, kShellFileSystemFolder) || g_refuse_file_system_folder)
         return CLASS_E_CLASSNOTAVAILABLE;
     return g_fake_factory.QueryInterface(riid, ppv);
 }
@@ -237,6 +241,51 @@ TEST_F(ForwardingFolder, NothingIsMadeWithoutTheShellsFolder)
     g_fake_inner = &inner;
 }
 
+std::vector<std::wstring> listed_names(IShellFolder* folder)
+{
+    std::vector<std::wstring> names;
+    IEnumIDList* items = nullptr;
+    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items) != S_OK)
+        return names;
+    LPITEMIDLIST item = nullptr;
+    while (items->Next(1, &item, nullptr) == S_OK) {
+        STRRET name = {};
+        WCHAR text[MAX_PATH] = {};
+        if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name)))
+            StrRetToBufW(&name, item, text, MAX_PATH);
+        names.push_back(text);
+        ILFree(item);
+    }
+    items->Release();
+    return names;
+}
+
+// The shell's own class registration stands in for the shell library.
+TEST_F(ForwardingFolder, ListsARealFolderWhenTheShellLibraryRefusesTheClass)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    scratch.write_file("inside.txt", "x");
+    g_refuse_file_system_folder = true;
+    IShellFolder* real = make_folder();
+    g_refuse_file_system_folder = false;
+    ASSERT_NE(real, nullptr);
+    NoticeCounter notices(pidl);
+    ASSERT_TRUE(notices.registered());
+    IPersistFolder* part = nullptr;
+    ASSERT_EQ(real->QueryInterface(IID_IPersistFolder, reinterpret_cast<void**>(&part)), S_OK);
+    EXPECT_EQ(part->Initialize(pidl), S_OK);
+    part->Release();
+    EXPECT_EQ(listed_names(real), std::vector<std::wstring>{L"inside.txt"});
+    IShellView* view = nullptr;
+    EXPECT_EQ(real->CreateViewObject(nullptr, IID_IShellView, reinterpret_cast<void**>(&view)), S_OK);
+    if (view)
+        view->Release();
+    EXPECT_EQ(notices.updates(1), 1);
+    EXPECT_EQ(real->Release(), 0u);
+    EXPECT_TRUE(inner.calls.empty());
+    CoUninitialize();
+}
+
 TEST_F(ForwardingFolder, EveryNamespaceCallIsForwardedUnchanged)
 {
     auto* h = reinterpret_cast<HWND>(0x1111);
@@ -288,19 +337,24 @@ TEST_F(ForwardingFolder, EveryNamespaceCallIsForwardedUnchanged)
     }
 }
 
+// The caller's list is its own: once Initialize returns, it may change or
+// go, and the folder's notices still name the folder.
 TEST_F(ForwardingFolder, InitializeKeepsACopyAndPassesTheCallersList)
 {
     NoticeCounter notices(pidl);
     ASSERT_TRUE(notices.registered());
-    HRESULT hr = initialize(pidl);
+    PIDLIST_ABSOLUTE callers = ILClone(pidl);
+    HRESULT hr = initialize(callers);
     EXPECT_EQ(hr, S_FALSE) << "the inner folder's result comes back; " << std::hex << hr;
     ASSERT_NE(inner.last(), nullptr);
     EXPECT_EQ(inner.last()->method, "Initialize");
-    EXPECT_EQ(inner.last()->args, std::vector<const void*>{pidl});
-    EXPECT_EQ(notices.updates(), 0) << "Initialize sends no notice";
+    EXPECT_EQ(inner.last()->args, std::vector<const void*>{callers});
+    ZeroMemory(callers, ILGetSize(callers));
+    ILFree(callers);
+    EXPECT_EQ(notices.updates(0), 0) << "Initialize sends no notice";
     EXPECT_EQ(folder->Release(), 0u);
     folder = nullptr;
-    EXPECT_EQ(notices.updates(), 1) << "the final release notifies the folder's item";
+    EXPECT_EQ(notices.updates(1), 1) << "the final release notifies the folder's item";
 }
 
 TEST_F(ForwardingFolder, ListThatCannotBeCopiedFails)
@@ -334,11 +388,11 @@ TEST_F(ForwardingFolder, EachViewObjectSendsANotice)
         EXPECT_EQ(hr, c.inner_result) << std::hex << hr;
         EXPECT_EQ(inner.last()->method, "CreateViewObject");
         EXPECT_EQ(inner.last()->args, (std::vector<const void*>{owner, &IID_IShellView, &out}));
-        EXPECT_EQ(notices.updates(), c.notices) << "after inner result " << std::hex << c.inner_result;
+        EXPECT_EQ(notices.updates(c.notices), c.notices) << "after inner result " << std::hex << c.inner_result;
     }
     folder->Release();
     folder = nullptr;
-    EXPECT_EQ(notices.updates(), 4) << "and one for the final release";
+    EXPECT_EQ(notices.updates(4), 4) << "and one for the final release";
 }
 
 TEST_F(ForwardingFolder, NoNoticeWithoutInitialize)
@@ -347,7 +401,7 @@ TEST_F(ForwardingFolder, NoNoticeWithoutInitialize)
     ASSERT_TRUE(notices.registered());
     folder->Release();
     folder = nullptr;
-    EXPECT_EQ(notices.updates(), 0);
+    EXPECT_EQ(notices.updates(0), 0);
 }
 
 TEST_F(ForwardingFolder, InterfaceIdentities)

@@ -4,6 +4,7 @@
 #include "support/imports.h"
 
 #include <shellapi.h>
+#include <msiquery.h>
 #include <shlobj.h>
 #include <winnetwk.h>
 
@@ -33,15 +34,33 @@ BOOL WINAPI record_redraw(HWND window, const RECT* rect, HRGN region, UINT flags
     return RedrawWindow(window, rect, region, flags);
 }
 
+std::vector<std::wstring>::iterator read_only_folder(const std::wstring& path)
+{
+    std::vector<std::wstring>& folders = g_calls.read_only_folders;
+    for (auto at = folders.begin(); at != folders.end(); ++at) {
+        if (lstrcmpiW(at->c_str(), path.c_str()) == 0)
+            return at;
+    }
+    return folders.end();
+}
+
 BOOL WINAPI record_attributes(LPCWSTR path, DWORD attributes)
 {
     g_calls.attribute_sets.push_back({narrow(path), attributes, path});
     DWORD before = GetFileAttributesW(path);
-    if (g_calls.refuse_folder_attributes && before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_DIRECTORY)) {
+    bool folder = before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_DIRECTORY);
+    if (g_calls.refuse_folder_attributes && folder) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    return SetFileAttributesW(path, attributes);
+    if (!SetFileAttributesW(path, attributes))
+        return FALSE;
+    auto kept = read_only_folder(path);
+    if (kept != g_calls.read_only_folders.end())
+        g_calls.read_only_folders.erase(kept);
+    if (folder && g_calls.folders_keep_read_only && (attributes & FILE_ATTRIBUTE_READONLY))
+        g_calls.read_only_folders.push_back(path);
+    return TRUE;
 }
 
 BOOL WINAPI refuse_replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
@@ -61,6 +80,31 @@ BOOL WINAPI refuse_move(LPCWSTR from, LPCWSTR to, DWORD flags)
         return FALSE;
     }
     return MoveFileExW(from, to, flags);
+}
+
+bool refused_key(HKEY root, const std::wstring& name, REGSAM access)
+{
+    const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
+    bool system_key = root == HKEY_LOCAL_MACHINE || (root == HKEY_USERS && _wcsnicmp(name.c_str(), L".Default", 8) == 0);
+    return g_calls.unelevated && system_key && (access & writes);
+}
+
+LSTATUS WINAPI open_key(HKEY root, LPCSTR name, DWORD options, REGSAM access, PHKEY key)
+{
+    if (refused_key(root, widen(name ? name : ""), access)) {
+        *key = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
+    return RegOpenKeyExA(root, name, options, access, key);
+}
+
+LSTATUS WINAPI open_key_wide(HKEY root, LPCWSTR name, DWORD options, REGSAM access, PHKEY key)
+{
+    if (refused_key(root, name ? name : L"", access)) {
+        *key = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
+    return RegOpenKeyExW(root, name, options, access, key);
 }
 
 BOOL WINAPI record_help(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
@@ -123,6 +167,8 @@ int WINAPI convert_as_windows(UINT code_page, DWORD flags, LPCWCH text, int leng
 int WINAPI pick_as_told(HWND, WCHAR* file, UINT size, int* index)
 {
     g_calls.picker_start = file;
+    if (g_calls.picker_cancels)
+        return 0;
     lstrcpynW(file, g_calls.picked_file.c_str(), static_cast<int>(size));
     *index = g_calls.picked_index;
     return 1;
@@ -142,7 +188,27 @@ HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECU
 DWORD WINAPI record_get_attributes(LPCWSTR path)
 {
     g_calls.file_calls.push_back(path);
-    return GetFileAttributesW(path);
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && read_only_folder(path) != g_calls.read_only_folders.end())
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
+BOOL WINAPI write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (g_calls.short_writes && size > 1)
+        size /= 2;
+    return WriteFile(file, data, size, written, overlapped);
+}
+
+HANDLE WINAPI find_first_file(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
+{
+    const std::wstring& folder = g_calls.unlistable;
+    if (!folder.empty() && _wcsnicmp(pattern, folder.c_str(), folder.size()) == 0 && pattern[folder.size()] == L'\\') {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return FindFirstFileW(pattern, data);
 }
 
 HICON WINAPI record_extract_icon(HINSTANCE instance, LPCWSTR file, UINT index)
@@ -175,11 +241,28 @@ DWORD WINAPI drive_connection(LPCWSTR local, LPWSTR remote, LPDWORD size)
     return NO_ERROR;
 }
 
+int WINAPI installer_message(MSIHANDLE, INSTALLMESSAGE type, MSIHANDLE record)
+{
+    InstallerMessage message = {static_cast<INSTALLMESSAGE>(type & 0xFF000000), {}};
+    for (UINT field = 0; field <= MsiRecordGetFieldCount(record); ++field) {
+        WCHAR text[MAX_PATH] = L"";
+        DWORD size = MAX_PATH;
+        MsiRecordGetStringW(record, field, text, &size);
+        message.fields.push_back(text);
+    }
+    g_calls.installer_messages.push_back(message);
+    bool cancel = message.type == INSTALLMESSAGE_ACTIONDATA && !g_calls.cancel_at.empty() &&
+                  lstrcmpiW(message.fields[1].c_str(), g_calls.cancel_at.c_str()) == 0;
+    return cancel ? IDCANCEL : IDOK;
+}
+
 FARPROC WINAPI find_procedure(HMODULE module, LPCSTR name)
 {
+    if (!IS_INTRESOURCE(name) && std::strcmp(name, "MsiProcessMessage") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(installer_message));
     const WORD pick_icon_ordinal = 62;
     if (IS_INTRESOURCE(name) && LOWORD(reinterpret_cast<ULONG_PTR>(name)) == pick_icon_ordinal
-        && !g_calls.picked_file.empty())
+        && (!g_calls.picked_file.empty() || g_calls.picker_cancels))
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(pick_as_told));
     return GetProcAddress(module, name);
 }
@@ -201,6 +284,8 @@ void record_library_calls(HMODULE module)
         {"shell32.dll", "SHChangeNotify", reinterpret_cast<void*>(record_notice)},
         {"user32.dll", "RedrawWindow", reinterpret_cast<void*>(record_redraw)},
         {"user32.dll", "WinHelpA", reinterpret_cast<void*>(record_help)},
+        {"advapi32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(open_key)},
+        {"advapi32.dll", "RegOpenKeyExW", reinterpret_cast<void*>(open_key_wide)},
         {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
         {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(refuse_replace)},
         {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(refuse_move)},
@@ -212,6 +297,8 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "ReleaseActCtx", reinterpret_cast<void*>(record_context_release)},
         {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(record_create_file)},
         {"kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(record_get_attributes)},
+        {"kernel32.dll", "WriteFile", reinterpret_cast<void*>(write_file)},
+        {"kernel32.dll", "FindFirstFileW", reinterpret_cast<void*>(find_first_file)},
         {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
         {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},
         {"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(drive_connection)},

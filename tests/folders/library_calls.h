@@ -9,6 +9,7 @@
 // flag and the default-character report.
 #include <windows.h>
 #include <commctrl.h>
+#include <msi.h>
 
 #include <string>
 #include <vector>
@@ -48,6 +49,13 @@ struct ImageListDestroyCall {
     int images;   // what the list still held when the library destroyed it
 };
 
+// A message to the installer: its type, and its fields from the template
+// (field 0) on, as text.
+struct InstallerMessage {
+    INSTALLMESSAGE type;
+    std::vector<std::wstring> fields;
+};
+
 struct LibraryCalls {
     std::vector<NoticeCall> notices;   // not passed on to the shell
     std::vector<RedrawCall> redraws;
@@ -65,6 +73,19 @@ struct LibraryCalls {
     // While set, no folder's attributes can be changed, as on a share that
     // does not grant it.
     bool refuse_folder_attributes = false;
+    // While set, folders keep the read-only attribute they are given, as on
+    // Windows (Wine keeps none on folders).
+    bool folders_keep_read_only = false;
+    std::vector<std::wstring> read_only_folders;
+    // While set, every write to a file stores only half of what it is given
+    // and says so, as on a volume that fills up during the write.
+    bool short_writes = false;
+    // A folder that cannot be listed, as one whose owner grants no listing.
+    std::wstring unlistable;
+    // While set, the library runs as an account without elevation: as on
+    // Windows, neither the system's default profile (HKEY_USERS\.Default)
+    // nor the machine's keys can be opened for writing.
+    bool unelevated = false;
     // While set, the system's code page is UTF-8, as a Windows set to use
     // UTF-8 for its 8-bit text has it.
     bool utf8_code_page = false;
@@ -72,7 +93,14 @@ struct LibraryCalls {
     // and index at once; it notes the file it was started on.
     std::wstring picked_file;
     int picked_index = 0;
+    // When set, the picker answers at once that the user cancelled.
+    bool picker_cancels = false;
     std::wstring picker_start;
+    // What the library told the installer (msi.dll's MsiProcessMessage,
+    // which it finds by name), answered as its dialog would: Cancel once the
+    // folder shown is cancel_at.
+    std::vector<InstallerMessage> installer_messages;
+    std::wstring cancel_at;
     // Every path the library opened, looked at (a file, or a drive's root) or
     // extracted an icon from.
     std::vector<std::wstring> file_calls;

@@ -37,9 +37,10 @@ NoticeCounter::~NoticeCounter()
     DestroyWindow(window_);
 }
 
-int NoticeCounter::updates()
+int NoticeCounter::updates(int expected)
 {
-    pump_messages(150);
+    wait_until([this, expected] { return updates_ >= expected; }, route_ms(10000));
+    pump_messages(20);
     return updates_;
 }
 

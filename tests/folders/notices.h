@@ -12,8 +12,9 @@ public:
     NoticeCounter& operator=(const NoticeCounter&) = delete;
 
     bool registered() const { return registration_ != 0; }
-    // Update notices seen so far, after letting queued ones arrive.
-    int updates();
+    // Update notices seen so far, once EXPECTED have come (or the route's
+    // time for them has passed) and any further queued ones with them.
+    int updates(int expected);
 
 private:
     static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

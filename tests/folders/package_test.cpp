@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <msi.h>
+#include <msiquery.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -282,6 +285,39 @@ TEST_F(Packages, FolderIconsForEveryUser)
     ASSERT_EQ(run_msiexec(std::string("/x s:\\") + kFoldersPackage + " /qn ALLUSERS=1"), 0u);
     EXPECT_FALSE(is_customized(kFolder));
     expect_all_gone({library});
+}
+
+std::vector<std::string> component_ids(const char* package)
+{
+    std::vector<std::string> ids;
+    MSIHANDLE database = 0, view = 0, record = 0;
+    if (MsiOpenDatabaseA(package, MSIDBOPEN_READONLY, &database) != ERROR_SUCCESS)
+        return ids;
+    if (MsiDatabaseOpenViewA(database, "SELECT `ComponentId` FROM `Component`", &view) == ERROR_SUCCESS &&
+        MsiViewExecute(view, 0) == ERROR_SUCCESS) {
+        while (MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+            char id[64] = "";
+            DWORD size = sizeof id;
+            MsiRecordGetStringA(record, 1, id, &size);
+            ids.push_back(id);
+            MsiCloseHandle(record);
+        }
+    }
+    MsiCloseHandle(view);
+    MsiCloseHandle(database);
+    return ids;
+}
+
+// Windows Installer counts a component's installations by its identifier
+// alone: the two packages' libraries, at one place, must not share one.
+TEST_F(Packages, NoComponentIsSharedByThe32And64BitPackages)
+{
+    std::vector<std::string> ids32 = component_ids("s:\\folders.msi");
+    std::vector<std::string> ids64 = component_ids("s:\\x64\\folders.msi");
+    ASSERT_FALSE(ids32.empty());
+    ASSERT_FALSE(ids64.empty());
+    for (const std::string& id : ids32)
+        EXPECT_EQ(std::count(ids64.begin(), ids64.end(), id), 0) << id;
 }
 
 std::string chosen_saver()

@@ -38,6 +38,23 @@ private:
     ULONG_PTR m_cookie = 0;
 };
 
+BOOL CALLBACK find_help_text(HWND window, LPARAM text)
+{
+    char kind[64] = "";
+    GetClassNameA(window, kind, sizeof kind);
+    if (lstrcmpiA(kind, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window))
+        return TRUE;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    if (!SendMessageW(window, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return TRUE;
+    WCHAR shown[512] = L"";
+    tool.lpszText = shown;
+    SendMessageW(window, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    *reinterpret_cast<std::string*>(text) = narrow(shown);
+    return FALSE;
+}
+
 class IconPage : public ::testing::Test {
 protected:
     void SetUp() override
@@ -104,6 +121,13 @@ protected:
     {
         char text[256] = "";
         GetDlgItemTextA(page(), id, text, sizeof text);
+        return text;
+    }
+    // The sentence of the page's help pop-up, or "" while none shows.
+    std::string shown_help() const
+    {
+        std::string text;
+        EnumThreadWindows(GetCurrentThreadId(), find_help_text, reinterpret_cast<LPARAM>(&text));
         return text;
     }
     std::string ini(const char* section, const char* key) const
@@ -296,6 +320,46 @@ TEST_F(IconPage, TheColourBoxShowsTheRestartNoticeEachTime)
     EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "16");
 }
 
+// Where the account may not store the colours the box is never offered;
+// rights lost while the page is open are reported on Apply, whose record
+// is written all the same.
+TEST_F(IconPage, TheColourBoxOffersOnlyWhatCanBeStored)
+{
+    calls.unelevated = true;
+    bpp.set_text("16");
+    open();
+    EXPECT_TRUE(checked(kAllColors));
+    EXPECT_FALSE(IsWindowEnabled(sheet->control(kAllColors)));
+    RECT box;
+    GetWindowRect(sheet->control(kAllColors), &box);
+    SendMessageA(page(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page()), MAKELPARAM(box.left + 4, box.top + 4));
+    EXPECT_NE(shown_help().find("administrator"), std::string::npos) << "a right click on the greyed box";
+    command(kDefault);
+    DialogAnswerer no_box(nullptr, IDOK, sheet->window());
+    sheet->press(PSBTN_APPLYNOW);
+    EXPECT_FALSE(no_box.wait(300)) << no_box.text();
+    EXPECT_TRUE(customized());
+}
+
+TEST_F(IconPage, ColoursThatCouldNotBeStoredAreReportedOnApply)
+{
+    open();
+    ASSERT_TRUE(IsWindowEnabled(sheet->control(kAllColors)));
+    {
+        DialogAnswerer notice("Information", IDOK);
+        click(kAllColors);
+        ASSERT_TRUE(notice.wait(5000));
+    }
+    calls.unelevated = true;
+    DialogAnswerer report("Apply customization", IDOK);
+    sheet->press(PSBTN_APPLYNOW);
+    ASSERT_TRUE(report.wait(5000));
+    EXPECT_NE(report.text().find("administrator"), std::string::npos) << report.text();
+    EXPECT_TRUE(customized());
+    EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "4");
+    EXPECT_FALSE(IsWindowEnabled(sheet->control(kAllColors)));
+}
+
 TEST_F(IconPage, NothingTouchedWritesNothing)
 {
     open();
@@ -307,7 +371,7 @@ TEST_F(IconPage, NothingTouchedWritesNothing)
     EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "4");
 }
 
-TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerYetCountsForOk)
+TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerAndChangesNothing)
 {
     open();
 
@@ -315,8 +379,7 @@ TEST_F(IconPage, ChangeWithoutASelectionOpensNoPickerYetCountsForOk)
     EXPECT_FALSE(sheet->apply_enabled());
     sheet->press(PSBTN_OK);
 
-    EXPECT_TRUE(customized());
-    EXPECT_EQ(ini("QXIcons", "IndexOpened"), "3");
+    EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A read-only Desktop.ini is written all the same and keeps its attributes.
@@ -340,10 +403,19 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
     EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
 
+    // "Animate large icon" goes with the customization; the colours, the
+    // system's, are still stored on OK.
+    EXPECT_FALSE(IsWindowEnabled(sheet->control(kAnimate)));
+    {
+        DialogAnswerer notice("Information", IDOK);
+        click(kAllColors);
+        ASSERT_TRUE(notice.wait(5000));
+    }
     calls.notices.clear();
     sheet->press(PSBTN_OK);
     EXPECT_FALSE(customized());
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "<missing>");
+    EXPECT_EQ(registry_text(HKEY_USERS, kMetricsKey, "Shell Icon BPP"), "16");
     ASSERT_EQ(calls.notices.size(), 1u);
     EXPECT_EQ(calls.notices[0].event, SHCNE_UPDATEITEM);
     EXPECT_EQ(calls.notices[0].flags, UINT(SHCNF_PATHW | SHCNF_FLUSHNOWAIT));
@@ -356,24 +428,39 @@ TEST_F(IconPage, TheRemovalSquareTakesEffectAtOnce)
 // keeps its state.
 TEST_F(IconPage, ARemovalThatCouldNotWriteIsNotShownAsDone)
 {
-    for (bool swap : {false, true}) {
-        SCOPED_TRACE(swap ? "the swap refused" : "every write refused");
-        folder.write_record(customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n"));
+    const std::string ours = customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n");
+    const char not_removed[] = "The folder's Desktop.ini could not be changed; its icons stay.";
+    struct Case {
+        const char* name;
+        bool writes, swaps, shorts;
+        std::string record;
+        const char* text;
+    } cases[] = {
+        {"every write refused", true, false, false, ours, not_removed},
+        {"the swap refused", false, true, false, ours, not_removed},
+        {"a short write", false, false, true, ours, not_removed},
+        {"a record not read exactly", false, false, false, ours + std::string("Tip=a\0b\r\n", 9),
+         "The folder's Desktop.ini is in a form this page cannot change safely; nothing was changed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write_record(c.record);
         const std::string before = read_file(folder.record_path());
         open();
-        calls.refuse_writes = !swap;
-        calls.refuse_swaps = swap;
+        calls.refuse_writes = c.writes;
+        calls.refuse_swaps = c.swaps;
+        calls.short_writes = c.shorts;
 
         DialogAnswerer notice("Remove customization", IDOK);
         click(kRemove);
         ASSERT_TRUE(notice.wait(5000));
 
-        EXPECT_NE(notice.text(), "");
+        EXPECT_EQ(notice.text(), c.text);
         EXPECT_EQ(read_file(folder.record_path()), before);
         EXPECT_EQ(folder.files_named("~*"), 0);
         EXPECT_TRUE(sheet->cancel_enabled());
         EXPECT_EQ(row_image(0), icon_pixels(dll, 0));
-        calls.refuse_writes = calls.refuse_swaps = false;
+        calls.refuse_writes = calls.refuse_swaps = calls.short_writes = false;
         sheet->press(PSBTN_OK);
         EXPECT_EQ(read_file(folder.record_path()), before);
         sheet.reset();
@@ -390,24 +477,40 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
     folder.write_record("[Other]\r\nKey=Value\r\n");
     SetFileAttributesA(folder.record_path().c_str(), FILE_ATTRIBUTE_SYSTEM);
     const std::string before = read_file(folder.record_path());
+    calls.folders_keep_read_only = true;
     open();
     command(kDefault);
     calls.notices.clear();
 
+    // The folder is made read-only before the swap and given back what it
+    // had when the swap fails; one that was read-only already is left alone.
     struct Case {
+        const char* name;
         int button;
-        bool writes, swaps, folder_attributes;
-    } cases[] = {{PSBTN_APPLYNOW, true, false, false}, {PSBTN_OK, false, true, false},
-                 {PSBTN_APPLYNOW, false, false, true}};
+        bool writes, swaps, shorts, folder_attributes, read_only_before;
+        size_t folder_sets;
+        bool last_set_read_only;
+    } cases[] = {
+        {"writes refused", PSBTN_APPLYNOW, true, false, false, false, false, 0, false},
+        {"a short write", PSBTN_APPLYNOW, false, false, true, false, false, 0, false},
+        {"swap refused", PSBTN_OK, false, true, false, false, false, 2, false},
+        {"swap refused, read-only folder", PSBTN_OK, false, true, false, false, true, 0, false},
+        {"folder attributes refused", PSBTN_APPLYNOW, false, false, false, true, false, 1, true},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.writes ? "writes refused" : c.swaps ? "swap refused" : "folder attributes refused");
+        SCOPED_TRACE(c.name);
         calls.refuse_writes = c.writes;
         calls.refuse_swaps = c.swaps;
+        calls.short_writes = c.shorts;
         calls.refuse_folder_attributes = c.folder_attributes;
+        calls.read_only_folders.clear();
+        if (c.read_only_before)
+            calls.read_only_folders.push_back(folder.wide_path());
+        calls.attribute_sets.clear();
         DialogAnswerer notice("Apply customization", IDOK);
         sheet->press(c.button);
         ASSERT_TRUE(notice.wait(5000));
-        EXPECT_NE(notice.text(), "");
+        EXPECT_EQ(notice.text(), "The folder's Desktop.ini could not be written; its icons were not changed.");
         EXPECT_TRUE(IsWindow(sheet->window()));
         EXPECT_TRUE(sheet->apply_enabled());
         EXPECT_TRUE(sheet->cancel_enabled());
@@ -415,15 +518,19 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
         EXPECT_EQ(folder.files_named("~*"), 0);
         EXPECT_EQ(GetFileAttributesA(folder.record_path().c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
                   DWORD(FILE_ATTRIBUTE_SYSTEM));
-        // The folder is given back what it had (a refused change leaves it so).
-        DWORD folder_set = attributes_set(folder.path());
-        EXPECT_TRUE(c.folder_attributes || folder_set == INVALID_FILE_ATTRIBUTES ||
-                    !(folder_set & FILE_ATTRIBUTE_READONLY))
-            << folder_set;
+        std::vector<DWORD> folder_sets;
+        for (const AttributeCall& call : calls.attribute_sets)
+            if (lstrcmpiA(call.path.c_str(), folder.path().c_str()) == 0)
+                folder_sets.push_back(call.attributes);
+        ASSERT_EQ(folder_sets.size(), c.folder_sets);
+        if (!folder_sets.empty()) {
+            EXPECT_EQ((folder_sets.back() & FILE_ATTRIBUTE_READONLY) != 0, c.last_set_read_only);
+        }
+        EXPECT_EQ(calls.read_only_folders.size(), c.read_only_before ? 1u : 0u) << "the folder's read-only bit";
     }
     EXPECT_TRUE(calls.notices.empty());
 
-    calls.refuse_writes = calls.refuse_swaps = calls.refuse_folder_attributes = false;
+    calls.refuse_writes = calls.refuse_swaps = calls.short_writes = calls.refuse_folder_attributes = false;
     sheet->press(PSBTN_OK);
     EXPECT_TRUE(customized());
     EXPECT_EQ(calls.notices.size(), 1u);
@@ -573,25 +680,26 @@ TEST_F(IconPage, AFileNameTooLongToReadIsNeverWrittenBack)
     EXPECT_EQ(ini("QXIcons", "AnimateLarge"), "0");
 }
 
-// F1 and the context menu on the removal square and on its label.
-TEST_F(IconPage, HelpOnTheRemovalLineUsesTheHelpFileAndMap)
+// F1 and a right click show the control's sentence beside it, without the
+// help program that today's Windows no longer has; the removal square and
+// its label share one sentence.
+TEST_F(IconPage, HelpShowsTheControlsOwnSentence)
 {
-    const std::vector<DWORD> map = {1000, 0, 1001, 1, 1002, 2, 1004, 3, 1005, 4, 1006, 5, 1026, 5, 1016, 7, 0, 0};
     open();
-    for (int id : {kRemove, kRemoveLabel}) {
+    std::vector<std::string> shown;
+    for (int id : {kRemove, kRemoveLabel, kChange}) {
         HELPINFO help = {sizeof help, HELPINFO_WINDOW, id, sheet->control(id), 0, {0, 0}};
         SendMessageA(page(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+        shown.push_back(shown_help());
+        command(kAnimate);
+        EXPECT_EQ(shown_help(), "") << "a click on the page leaves the sentence up";
         SendMessageA(page(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(sheet->control(id)), MAKELPARAM(-1, -1));
+        EXPECT_EQ(shown_help(), shown.back()) << id;
     }
-
-    ASSERT_EQ(calls.help.size(), 4u);
-    for (size_t i = 0; i < calls.help.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(calls.help[i].window, sheet->control(i < 2 ? kRemove : kRemoveLabel));
-        EXPECT_EQ(calls.help[i].file, "FOLDERS.HLP");
-        EXPECT_EQ(calls.help[i].command, UINT(i % 2 ? HELP_CONTEXTMENU : HELP_WM_HELP));
-        EXPECT_EQ(calls.help[i].map, map);
-    }
+    EXPECT_NE(shown[0], "");
+    EXPECT_EQ(shown[1], shown[0]);
+    EXPECT_NE(shown[2], shown[0]);
+    EXPECT_TRUE(calls.help.empty());
 }
 
 // The extension owns the image list; the list view only shares it, so the
@@ -612,20 +720,30 @@ TEST_F(IconPage, OnlyTheExtensionDestroysItsImageList)
     EXPECT_EQ(calls.image_list_destroys[0].images, 2) << "destroyed after it was freed";
 }
 
-TEST_F(IconPage, ARemovalFollowedByChangeAndOkCustomizesAgain)
+// Only a confirmed pick customizes a removed folder again.
+TEST_F(IconPage, ARemovalFollowedByAPickAndOkCustomizesAgain)
 {
-    open();
-    command(kDefault);
-    sheet->press(PSBTN_APPLYNOW);
-    ASSERT_TRUE(customized());
+    for (bool cancelled : {true, false}) {
+        SCOPED_TRACE(cancelled ? "cancelled" : "picked");
+        calls.picked_file = cancelled ? L"" : widen(dll);
+        calls.picked_index = 1;
+        calls.picker_cancels = cancelled;
+        open();
+        command(kDefault);
+        sheet->press(PSBTN_APPLYNOW);
+        ASSERT_TRUE(customized());
 
-    click(kRemove);
-    ASSERT_FALSE(customized());
-    command(kChange);
-    sheet->press(PSBTN_OK);
+        click(kRemove);
+        ASSERT_FALSE(customized());
+        select_row(0);
+        command(kChange);
+        EXPECT_EQ(sheet->apply_enabled(), !cancelled);
+        EXPECT_EQ(IsWindowEnabled(sheet->control(kAnimate)) != FALSE, !cancelled);
+        sheet->press(PSBTN_OK);
 
-    EXPECT_TRUE(customized());
-    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "2");
+        EXPECT_EQ(customized(), !cancelled);
+        EXPECT_EQ(ini("QXIcons", "IndexClosed"), cancelled ? "<missing>" : "1");
+    }
 }
 
 // The picker speaks UTF-16; a file name outside ASCII must come back intact.
@@ -650,20 +768,39 @@ TEST_F(IconPage, ThePickerKeepsANonAsciiFileNameIntact)
     EXPECT_EQ(ini("QXIcons", "IndexClosed"), "2");
 }
 
-// On a Windows whose code page is UTF-8 a pick is kept, in UTF-8.
-TEST_F(IconPage, APickIsKeptOnAUtf8System)
+// A pick is kept whole: on a Windows whose code page is UTF-8, in UTF-8;
+// a name the code page cannot spell turns the record into UTF-16.
+TEST_F(IconPage, APickIsKeptWhateverTheCodePage)
 {
-    calls.utf8_code_page = true;
-    calls.picked_file = L"c:\\Ic\x00F4nes \x0444\x043E\x0442\x043E.dll";
-    calls.picked_index = 7;
-    open();
+    struct Case {
+        bool utf8;
+        const wchar_t* picked;
+    } cases[] = {
+        {true, L"c:\\Ic\x00F4nes \x0444\x043E\x0442\x043E.dll"},
+        {false, L"c:\\\x5199\x771F \x0444\x043E\x0442\x043E.dll"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8 ? "UTF-8" : "code page");
+        calls.utf8_code_page = c.utf8;
+        calls.picked_file = c.picked;
+        calls.picked_index = 7;
+        open();
 
-    select_row(0);
-    click(kChange);
-    sheet->press(PSBTN_OK);
+        select_row(0);
+        click(kChange);
+        sheet->press(PSBTN_OK);
 
-    EXPECT_EQ(ini("QXIcons", "IconFileClosed"), "c:\\Ic\xC3\xB4nes \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.dll");
-    EXPECT_EQ(ini("QXIcons", "IndexClosed"), "7");
+        if (c.utf8) {
+            EXPECT_EQ(ini("QXIcons", "IconFileClosed"), "c:\\Ic\xC3\xB4nes \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.dll");
+        } else {
+            EXPECT_EQ(read_file(folder.record_path()).substr(0, 2), "\xFF\xFE");
+            EXPECT_EQ(read_ini(widen(folder.record_path()), L"QXIcons", L"IconFileClosed"), c.picked);
+        }
+        EXPECT_EQ(ini("QXIcons", "IndexClosed"), "7");
+        sheet.reset();
+        offered.reset();
+        DeleteFileA(folder.record_path().c_str());
+    }
 }
 
 TEST_F(IconPage, DoubleClickOnARowCountsAsAChange)

@@ -74,14 +74,15 @@ struct UninstallRun {
     bool box_has_owner = true;
     bool box_has_cancel = true;
     bool box_has_ok = false;
+    std::string report_text;   // a later box's, which says what the removal could not do
     std::vector<NoticeCall> notices;
     std::vector<RedrawCall> redraws;
     std::vector<AttributeCall> attribute_sets;
 };
 
-// Calls Uninstall on a worker thread, answers its message box with OK (after
-// calling on_box, while the box is still up), and records the shell notices
-// and the redraw (library_calls.h). A call that does not return within the timeout ends the
-// test program with a failure.
+// Calls Uninstall on a worker thread, answers its message boxes with OK
+// (after calling on_box, while the first is still up), and records the shell
+// notices and the redraw (library_calls.h), keeping the stand-ins' settings.
+// A call that does not return within the route's timeout fails the case.
 UninstallRun run_uninstall(const SetupEntries& entries, void (*on_box)(void*), void* context,
                            DWORD timeout_ms);

@@ -324,11 +324,11 @@ TEST_F(Setup, ShellBindsTheCustomizedFolderThroughTheLibrary)
     IShellView* view = nullptr;
     hr = folder->CreateViewObject(owner, IID_IShellView, reinterpret_cast<void**>(&view));
     EXPECT_EQ(hr, S_OK) << std::hex << hr;
-    EXPECT_EQ(notices.updates(), 1) << "creating a view sends the update notice";
+    EXPECT_EQ(notices.updates(1), 1) << "creating a view sends the update notice";
     if (view)
         view->Release();
     folder->Release();
-    EXPECT_EQ(notices.updates(), 2) << "letting the folder go sends the last notice";
+    EXPECT_EQ(notices.updates(2), 2) << "letting the folder go sends the last notice";
     DestroyWindow(owner);
     CoTaskMemFree(pidl);
     desktop->Release();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,20 +34,31 @@ void expect_cleaned(const std::string& folder, const char* file_name = "Desktop.
     EXPECT_NE(text.find("[QXIcons]"), std::string::npos) << text;
 }
 
-// The two notices that make the shell drop every cached icon, then one
-// redraw of the whole desktop.
-void expect_shell_refreshed(const UninstallRun& run)
+std::string lower(std::string text)
 {
-    const void* all = reinterpret_cast<const void*>(static_cast<INT_PTR>(-1));
-    const LONG events[] = {SHCNE_UPDATEIMAGE, SHCNE_UPDATEITEM};
-    ASSERT_EQ(run.notices.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(run.notices[i].event, events[i]) << std::hex << run.notices[i].event;
-        EXPECT_EQ(run.notices[i].flags, static_cast<UINT>(SHCNF_DWORD | SHCNF_FLUSHNOWAIT))
+    CharLowerA(&text[0]);
+    return text;
+}
+
+// A notice for each folder that was cleared, then one that icons changed,
+// then one redraw of the whole desktop. Drive letters come as the system
+// lists the drives.
+void expect_shell_refreshed(const UninstallRun& run, std::vector<std::string> cleared)
+{
+    ASSERT_EQ(run.notices.size(), cleared.size() + 1);
+    std::vector<std::string> told;
+    for (size_t i = 0; i < cleared.size(); ++i) {
+        EXPECT_EQ(run.notices[i].event, SHCNE_UPDATEITEM) << std::hex << run.notices[i].event;
+        EXPECT_EQ(run.notices[i].flags, static_cast<UINT>(SHCNF_PATHW | SHCNF_FLUSHNOWAIT))
             << std::hex << run.notices[i].flags;
-        EXPECT_EQ(run.notices[i].item1, all);
-        EXPECT_EQ(run.notices[i].item2, nullptr);
+        told.push_back(lower(run.notices[i].path));
+        cleared[i] = lower(cleared[i]);
     }
+    std::sort(told.begin(), told.end());
+    std::sort(cleared.begin(), cleared.end());
+    EXPECT_EQ(told, cleared);
+    EXPECT_EQ(run.notices.back().event, SHCNE_ASSOCCHANGED) << std::hex << run.notices.back().event;
+    EXPECT_EQ(run.notices.back().item1, nullptr);
     ASSERT_EQ(run.redraws.size(), 1u);
     EXPECT_EQ(run.redraws[0].window, GetDesktopWindow());
     EXPECT_EQ(run.redraws[0].rect, nullptr);
@@ -60,6 +72,7 @@ protected:
     {
         ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
         entries_ = load_setup_entries();
+        library_calls().clear();
         ASSERT_NE(entries_.uninstall, nullptr) << "Uninstall is not exported";
         empty_folder(L"\\\\?\\d:", {L"loops"});
         empty_folder(L"\\\\?\\d:\\loops\\a", {L"up1", L"up2"});
@@ -121,7 +134,8 @@ TEST_F(UninstallScan, AsksFirstThenCleansEveryFixedDriveAndRefreshesTheShell)
     EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons\\Desktop.ini") & ~FILE_ATTRIBUTE_ARCHIVE,
               file_attributes & ~FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(GetFileAttributesA("d:\\projects\\icons"), folder_attributes);
-    expect_shell_refreshed(run);
+    EXPECT_EQ(run.report_text, "") << "everything was removed";
+    expect_shell_refreshed(run, {"d:\\", "d:\\projects\\icons", "c:\\users\\Public\\Documents\\custom"});
 }
 
 enum class After { Cleaned, IconKeysGone, Untouched };
@@ -254,27 +268,18 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
 
 // Listings come back in name order under Wine: the folder after the one that
 // cannot be listed shows that the scan went on.
+// A folder the account may not list (Windows keeps a few) is passed over,
+// and the scan goes on after it.
 TEST_F(UninstallScan, PassesOverAFolderItCannotListAndGoesOn)
 {
-    // A name the ANSI code page cannot spell: the A listing reports it with a
-    // '?', and a path through it cannot be listed.
-    const wchar_t unlisted[] = L"d:\\scan\\\x0416" L"unlisted";
-    const wchar_t after[] = L"d:\\scan\\\x20AC" L"after";
-    char after_ansi[MAX_PATH];
-    BOOL lossy = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, after, -1, after_ansi, MAX_PATH, nullptr, &lossy);
-    if (lossy)
-        GTEST_SKIP() << "the code page " << GetACP() << " cannot spell the folder after";
-    CreateDirectoryA("d:\\scan", nullptr);
-    ASSERT_TRUE(CreateDirectoryW(unlisted, nullptr));
-    write_record(after_ansi, our_record_text());
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA("d:\\scan\\?unlisted\\*.*", &data);
-    ASSERT_EQ(find, INVALID_HANDLE_VALUE) << "the fixture's folder can be listed after all";
+    write_record("d:\\scan\\locked\\inner", our_record_text());
+    write_record("d:\\scan\\zafter", our_record_text());
+    library_calls().unlistable = L"d:\\scan\\locked";
 
     ASSERT_TRUE(uninstall().finished);
 
-    expect_cleaned(after_ansi);
+    EXPECT_TRUE(is_customized("d:\\scan\\locked\\inner"));
+    expect_cleaned("d:\\scan\\zafter");
 }
 
 std::wstring long_path(const std::string& path)
@@ -352,6 +357,80 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
 }
 
 // Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
+// An account that may not remove the program, or a record that cannot be
+// changed: the rest is cleared, and a last box says what stays.
+TEST_F(UninstallScan, SaysWhatTheRemovalCouldNotDo)
+{
+    write_record("d:\\mine", our_record_text());
+    library_calls().unelevated = true;
+    UninstallRun unelevated = uninstall();
+    EXPECT_FALSE(is_customized("d:\\mine"));
+    EXPECT_NE(unelevated.report_text.find("needs an administrator"), std::string::npos) << unelevated.report_text;
+    EXPECT_EQ(unelevated.report_text.find("keep their icons"), std::string::npos) << unelevated.report_text;
+
+    write_record("d:\\mine", our_record_text());
+    library_calls().unelevated = false;
+    library_calls().refuse_swaps = true;
+    UninstallRun refused = uninstall();
+    EXPECT_TRUE(is_customized("d:\\mine"));
+    EXPECT_EQ(refused.report_text.find("1 folders keep their icons"), 0u) << refused.report_text;
+    EXPECT_EQ(refused.report_text.find("administrator"), std::string::npos) << refused.report_text;
+}
+
+struct InstallerReport {
+    int total = -1;   // the bar's steps, as it was reset
+    int steps = 0;
+    std::wstring log;  // the last line for the log, with its fields
+};
+
+InstallerReport installer_report()
+{
+    InstallerReport report;
+    for (const InstallerMessage& message : library_calls().installer_messages) {
+        if (message.type == INSTALLMESSAGE_PROGRESS && message.fields[1] == L"0")
+            report.total = _wtoi(message.fields[2].c_str());
+        if (message.type == INSTALLMESSAGE_PROGRESS && message.fields[1] == L"2")
+            report.steps += _wtoi(message.fields[2].c_str());
+        if (message.type == INSTALLMESSAGE_INFO)
+            report.log = message.fields[0] + L" " + message.fields[1] + L" " + message.fields[2];
+    }
+    return report;
+}
+
+// The package's removal in the installer's dialog: a bar filled step by
+// step, the folder being looked at, and Cancel, which stops the search and
+// keeps what was cleared. The log tells how many were cleared.
+TEST_F(UninstallScan, ThePackagesSearchShowsItsProgressAndStopsOnCancel)
+{
+    using PackageEntry = UINT(WINAPI*)(MSIHANDLE);
+    auto package_uninstall =
+        reinterpret_cast<PackageEntry>(reinterpret_cast<void*>(GetProcAddress(entries_.module, "PackageUninstall")));
+    ASSERT_NE(package_uninstall, nullptr);
+    for (const char* folder : {"d:\\a", "d:\\m\\inner", "d:\\z"})
+        write_record(folder, our_record_text());
+    LibraryCalls& calls = library_calls();
+    calls.installer_messages.clear();
+    calls.cancel_at = L"d:\\m";
+
+    EXPECT_EQ(package_uninstall(0), static_cast<UINT>(ERROR_INSTALL_USEREXIT));
+    EXPECT_FALSE(is_customized("d:\\a"));
+    EXPECT_TRUE(is_customized("d:\\m\\inner"));
+    EXPECT_TRUE(is_customized("d:\\z"));
+    InstallerReport cancelled = installer_report();
+    EXPECT_GT(cancelled.total, cancelled.steps);
+    EXPECT_NE(cancelled.log.find(L"cancelled"), std::wstring::npos) << cancelled.log;
+
+    calls.installer_messages.clear();
+    calls.cancel_at.clear();
+    EXPECT_EQ(package_uninstall(0), static_cast<UINT>(ERROR_SUCCESS));
+    EXPECT_FALSE(is_customized("d:\\m\\inner"));
+    EXPECT_FALSE(is_customized("d:\\z"));
+    InstallerReport finished = installer_report();
+    EXPECT_EQ(finished.steps, finished.total);
+    EXPECT_EQ(finished.total, cancelled.total);
+    EXPECT_EQ(finished.log, L"Folder icons: [1] folders cleared, [2] could not be cleared. 2 0");
+}
+
 TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
 {
     ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
@@ -359,6 +438,7 @@ TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
     ASSERT_NE(GetDriveTypeA("c:\\"), static_cast<UINT>(DRIVE_FIXED)) << "c: is still a fixed drive";
     SetupEntries entries = load_setup_entries();
     ASSERT_NE(entries.uninstall, nullptr);
+    library_calls().clear();
     write_record("d:\\nofixed", our_record_text());
 
     UninstallRun run = run_uninstall(entries, nullptr, nullptr, kScanTimeoutMs);
@@ -366,7 +446,7 @@ TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.box_shown);
     EXPECT_EQ(read_file("d:\\nofixed\\Desktop.ini"), our_record_text());
-    expect_shell_refreshed(run);
+    expect_shell_refreshed(run, {});
     SetFileAttributesA("d:\\nofixed\\Desktop.ini", FILE_ATTRIBUTE_NORMAL);
     DeleteFileA("d:\\nofixed\\Desktop.ini");
     SetFileAttributesA("d:\\nofixed", FILE_ATTRIBUTE_NORMAL);

@@ -143,3 +143,10 @@ DWORD run_command(std::string command)
     CloseHandle(info.hProcess);
     return code;
 }
+
+DWORD route_ms(DWORD native_ms)
+{
+    char route[32] = "";
+    GetEnvironmentVariableA("TESTS_WINE_ROUTE", route, sizeof route);
+    return lstrcmpiA(route, "emulated") == 0 ? native_ms * 10 : native_ms;
+}

@@ -32,5 +32,9 @@ HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms);
 // Runs messages of this thread for a while (keeps our own windows alive).
 void pump_messages(DWORD ms);
 
+// A time limit measured where 32-bit Wine runs natively, for the route this
+// run takes (TESTS_WINE_ROUTE): the emulated route is up to ten times slower.
+DWORD route_ms(DWORD native_ms);
+
 // Polls the condition, running our messages meanwhile; false on timeout.
 bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms);
