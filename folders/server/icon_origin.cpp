@@ -413,10 +413,14 @@ static BOOL MayUsePath(CFolderPlace* pFolder, const WCHAR* pszPath, int cLinks)
     return LinksLeadNowhereElse(pFolder, szFull, cLinks);
 }
 
+// The shell takes a name in double quotes without them.
 BOOL MayUseIconFile(const WCHAR* pszFolder, const WCHAR* pszIconFile)
 {
     WCHAR szIconFile[MAX_PATH];
-    if (!ExpandIconFileName(pszIconFile, szIconFile) || IsDosDeviceName(szIconFile))
+    if (!ExpandIconFileName(pszIconFile, szIconFile))
+        return FALSE;
+    PathUnquoteSpacesW(szIconFile);
+    if (IsDosDeviceName(szIconFile))
         return FALSE;
     if (szIconFile[0] == L'\0')
         return TRUE;

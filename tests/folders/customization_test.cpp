@@ -237,6 +237,11 @@ TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
         {"another's icon", "[.ShellClassInfo]\r\nIconResource=C:\\x.ico,0\r\nInfoTip=tip\r\n", nullptr,
          "C:\\x.ico,0"},
         {"changed after Apply", "", "C:\\later.dll,-3", "C:\\later.dll,-3"},
+        // What is kept aside comes back only where the folder may use it.
+        {"another's icon on a share", "[.ShellClassInfo]\r\nIconResource=\\\\host\\share\\x.ico,0\r\nInfoTip=tip\r\n",
+         nullptr, "<missing>"},
+        {"another's device", "[.ShellClassInfo]\r\nIconResource=C:\\x\\LPT1,0\r\nInfoTip=tip\r\n", nullptr,
+         "<missing>"},
         // The shell's own "Shell Icons" values often quote the file.
         {"quoted default", "", nullptr, "<missing>", L"\"c:\\icons\\closed.ico\"", "\"c:\\icons\\closed.ico\",-5"},
     };
