@@ -392,6 +392,26 @@ static BOOL LinksLeadNowhereElse(CFolderPlace* pFolder, const WCHAR* pszFull, in
     return TRUE;
 }
 
+// The system's own folders are local, and only administrators may change
+// what is in them: a file right inside one is settled by its name, without
+// asking the system (the shell's own icons are there).
+static BOOL IsInSystemFolder(const WCHAR* pszFull)
+{
+    const WCHAR* pszName = pszFull;
+    for (const WCHAR* pch = pszFull; *pch; ++pch)
+        if (IsSeparator(*pch))
+            pszName = pch + 1;
+    int cchFolder = static_cast<int>(pszName - pszFull) - 1;
+    WCHAR szSystem[MAX_PATH];
+    if (cchFolder <= 0)
+        return FALSE;
+    UINT cch = GetSystemDirectoryW(szSystem, MAX_PATH);
+    if (static_cast<int>(cch) == cchFolder && SameText(pszFull, cchFolder, szSystem, cchFolder))
+        return TRUE;
+    cch = GetSystemWindowsDirectoryW(szSystem, MAX_PATH);
+    return static_cast<int>(cch) == cchFolder && SameText(pszFull, cchFolder, szSystem, cchFolder);
+}
+
 static BOOL MayUsePath(CFolderPlace* pFolder, const WCHAR* pszPath, int cLinks)
 {
     WCHAR szFull[MAX_PATH];
@@ -406,6 +426,8 @@ static BOOL MayUsePath(CFolderPlace* pFolder, const WCHAR* pszPath, int cLinks)
     case PlaceDrive:
         break;
     }
+    if (IsInSystemFolder(szFull))
+        return TRUE;
     WCHAR chDrive = DriveLetter(szFull);
     if (!(pFolder->Drive() && SameDrive(chDrive, pFolder->Drive())) && IsNetworkDrive(chDrive, szShare) &&
         !pFolder->IsOnShare(szShare))
