@@ -314,7 +314,7 @@ static BOOL JoinRelative(const WCHAR* pszLink, const WCHAR* pszTarget, int cchTa
 // may lead anywhere.
 static LinkTarget ReadLinkTarget(const WCHAR* pszLink, WCHAR* pszTarget)
 {
-    BYTE abData[s_cbReparseData];
+    alignas(DWORD) BYTE abData[s_cbReparseData];
     DWORD cbData = 0;
     if (ReadReparseData(pszLink, abData, &cbData) != TargetPath)
         return TargetUnknown;
