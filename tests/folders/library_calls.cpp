@@ -198,6 +198,14 @@ HICON WINAPI record_extract_icon(HINSTANCE instance, LPCWSTR file, UINT index)
     return ExtractIconW(instance, file, index);
 }
 
+// How the page extracts an icon by its resource identifier.
+UINT WINAPI record_private_extract(LPCWSTR file, int index, int width, int height, HICON* icons, UINT* ids,
+                                   UINT count, UINT flags)
+{
+    g_calls.file_calls.push_back(file);
+    return PrivateExtractIconsW(file, index, width, height, icons, ids, count, flags);
+}
+
 bool is_network_drive(LPCWSTR name)
 {
     return g_calls.network_drive && name && towupper(name[0]) == towupper(g_calls.network_drive) &&
@@ -262,6 +270,7 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
         {"kernel32.dll", "DeviceIoControl", reinterpret_cast<void*>(read_link)},
         {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},
+        {"user32.dll", "PrivateExtractIconsW", reinterpret_cast<void*>(record_private_extract)},
         {"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(drive_connection)},
     };
     for (const Patch& patch : patches)

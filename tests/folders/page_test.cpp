@@ -721,7 +721,7 @@ TEST_F(IconPage, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
     ASSERT_TRUE(CopyFileA(dll.c_str(), remote.c_str(), FALSE));
     folder.write_record("[.ShellClassInfo]\r\nIconResource=" + remote + ",1\r\n"
                         "[QXIcons]\r\nIconFileClosed=" + remote + "\r\nIndexClosed=1\r\n"
-                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=0\r\n"
+                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=-1\r\n"
                         "PreviousIconResource=C:\\other.dll,4\r\n");
     open();
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));
