@@ -1,6 +1,7 @@
 #include "server/prop_sheet_ext.h"
 
 #include "page/text_values.h"
+#include "server/icon_origin.h"
 
 #include <shlwapi.h>
 
@@ -29,15 +30,19 @@ static void SetShellFolderIcons(WCHAR* pszFileClosed, int* pnIndexClosed, WCHAR*
     *pnIndexOpened = s_nShellOpenFolderIndex;
 }
 
-// The value is read as 8-bit text, as the shell's own settings are.
+// The value is read as 8-bit text, as the shell's own settings are, and its
+// environment strings expanded, as the shell expands them.
 static BOOL ReadShellIcon(HKEY hKey, const char* pszValue, WCHAR* pszFile, int* pnIndex)
 {
     char szText[s_cbShellIconValue];
     char szFile[MAX_PATH];
+    WCHAR szName[MAX_PATH];
+    WCHAR szExpanded[MAX_PATH];
     int nIndex = 0;
     if (!QueryValueText(hKey, pszValue, szText, sizeof szText) || !ParseIconLocation(szText, szFile, &nIndex) ||
-        !MultiByteToWideChar(CP_ACP, 0, szFile, -1, pszFile, MAX_PATH))
+        !MultiByteToWideChar(CP_ACP, 0, szFile, -1, szName, MAX_PATH) || !ExpandIconFileName(szName, szExpanded))
         return FALSE;
+    lstrcpyW(pszFile, szExpanded);
     *pnIndex = nIndex;
     return TRUE;
 }

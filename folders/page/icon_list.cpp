@@ -10,32 +10,41 @@
 static const int s_iClosedRow = 0;
 static const int s_iOpenRow = 1;
 
-// ExtractIconW answers 1 for a file that holds no icons at all.
+// A negative index names an icon resource by its identifier, -1 as well,
+// as the shell reads it: ExtractIconW would answer the number of icons for
+// -1, and 1 for a file that holds no icons at all.
 static HICON ExtractOneIcon(const WCHAR* pszFile, int nIndex)
 {
+    if (nIndex < 0) {
+        HICON hIcon = nullptr;
+        UINT uId = 0;
+        UINT cIcons = PrivateExtractIconsW(pszFile, nIndex, GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), &hIcon, &uId, 1, 0);
+        return cIcons == 1 ? hIcon : nullptr;
+    }
     HICON hIcon = ExtractIconW(g_hInstance, pszFile, static_cast<UINT>(nIndex));
     return reinterpret_cast<UINT_PTR>(hIcon) > 1 ? hIcon : nullptr;
 }
 
 // A file the folder may not use is never opened, not even to be shown: the
 // library's own icon for the row stands in for it, as the folder shows it.
-static const WCHAR* UsableIcon(const WCHAR* pszFolder, int iRow, const WCHAR* pszFile, int* pnIndex,
-                               WCHAR* pszLibrary)
+// A usable file is opened by the name the shell would open, its environment
+// strings expanded, into a MAX_PATH buffer.
+static void UsableIcon(const WCHAR* pszFolder, int iRow, const WCHAR* pszFile, WCHAR* pszUsable, int* pnIndex)
 {
-    if (MayUseIconFile(pszFolder, pszFile))
-        return pszFile;
-    GetModuleFileNameW(g_hInstance, pszLibrary, MAX_PATH);
+    if (ExpandIconFileName(pszFile, pszUsable) && MayUseIconFile(pszFolder, pszUsable))
+        return;
+    GetModuleFileNameW(g_hInstance, pszUsable, MAX_PATH);
     *pnIndex = iRow == s_iClosedRow ? g_nLibraryIndexClosed : g_nLibraryIndexOpened;
-    return pszLibrary;
 }
 
 // An icon that cannot be extracted leaves the image as it was; the image
 // list keeps its own copy, so ours is destroyed at once.
 void CIconPropSheetExt::PutIcon(int iImage, const WCHAR* pszFile, int nIndex)
 {
-    WCHAR szLibrary[MAX_PATH];
-    const WCHAR* pszShown = UsableIcon(m_szFolder, iImage, pszFile, &nIndex, szLibrary);
-    HICON hIcon = ExtractOneIcon(pszShown, nIndex);
+    WCHAR szShown[MAX_PATH];
+    UsableIcon(m_szFolder, iImage, pszFile, szShown, &nIndex);
+    HICON hIcon = ExtractOneIcon(szShown, nIndex);
     if (!hIcon)
         return;
     ImageList_ReplaceIcon(m_hImageList, iImage, hIcon);
@@ -81,16 +90,18 @@ void CIconPropSheetExt::RefreshIconList(HWND hPage)
 }
 
 // The picker opens the file it starts on: one the folder may not use starts
-// it on the stand-in, and stays unless the user confirms a choice.
+// it on the stand-in, and stays unless the user confirms a choice. The
+// picker answers names such as "%SystemRoot%\System32\shell32.dll": the
+// name is kept expanded, as the shell and the rule on icon files read it.
 BOOL CIconPropSheetExt::PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex)
 {
-    WCHAR szLibrary[MAX_PATH];
     WCHAR szFile[MAX_PATH];
     int nIndex = *pnIndex;
-    lstrcpyW(szFile, UsableIcon(m_szFolder, iRow, pszFile, &nIndex, szLibrary));
-    if (!PickIcon(hPage, szFile, &nIndex))
+    UsableIcon(m_szFolder, iRow, pszFile, szFile, &nIndex);
+    WCHAR szExpanded[MAX_PATH];
+    if (!PickIcon(hPage, szFile, &nIndex) || !ExpandIconFileName(szFile, szExpanded))
         return FALSE;
-    lstrcpyW(pszFile, szFile);
+    lstrcpyW(pszFile, szExpanded);
     *pnIndex = nIndex;
     return TRUE;
 }

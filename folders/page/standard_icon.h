@@ -13,6 +13,7 @@
 // is too long to keep (or for want of memory).
 BOOL SetStandardIcon(CRecordChange* pChange, const WCHAR* pszFile, int nIndex);
 
-// Takes our standard icon away, putting back the one kept aside. Call before
-// the record's icon keys go.
+// Takes our standard icon away, putting back the one kept aside when the
+// folder may use its file (else none). Call before the record's icon keys
+// go.
 BOOL RestoreStandardIcon(CRecordChange* pChange);

@@ -99,36 +99,54 @@ void CFolderIconHandler::UseDefaults(const WCHAR* pszLibrary)
     m_nAnimateLarge = s_nDefaultAnimateLarge;
 }
 
-// A file name too long to read whole counts as missing.
+// The shell is given the name with its environment strings expanded: the
+// name that was judged. One too long to read whole, or to expand, counts as
+// missing.
+static void ReadIconFile(const WCHAR* pszKey, const WCHAR* pszLibrary, WCHAR* pszFile, const WCHAR* pszIniPath)
+{
+    WCHAR szName[MAX_PATH];
+    if (!ReadIconFileName(pszKey, pszLibrary, szName, pszIniPath) || !ExpandIconFileName(szName, pszFile))
+        lstrcpynW(pszFile, pszLibrary, MAX_PATH);
+}
+
 void CFolderIconHandler::ReadRecord(const WCHAR* pszLibrary)
 {
-    if (!ReadIconFileName(g_szKeyIconFileClosed, pszLibrary, m_szFileClosed, m_szIniPath))
-        lstrcpynW(m_szFileClosed, pszLibrary, MAX_PATH);
+    ReadIconFile(g_szKeyIconFileClosed, pszLibrary, m_szFileClosed, m_szIniPath);
     m_nIndexClosed = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexClosed, g_nLibraryIndexClosed,
                                            m_szIniPath);
-    if (!ReadIconFileName(g_szKeyIconFileOpened, pszLibrary, m_szFileOpened, m_szIniPath))
-        lstrcpynW(m_szFileOpened, pszLibrary, MAX_PATH);
+    ReadIconFile(g_szKeyIconFileOpened, pszLibrary, m_szFileOpened, m_szIniPath);
     m_nIndexOpened = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexOpened, g_nLibraryIndexOpened,
                                            m_szIniPath);
     m_nAnimateLarge = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyAnimateLarge, s_nDefaultAnimateLarge,
                                             m_szIniPath);
 }
 
+// The library's own file needs no judging, and a name the closed icon
+// shares with the open one is judged once: the shell asks for every
+// customized folder it shows.
+static BOOL IsUsable(const WCHAR* pszFolder, const WCHAR* pszFile, const WCHAR* pszLibrary)
+{
+    return lstrcmpW(pszFile, pszLibrary) == 0 || MayUseIconFile(pszFolder, pszFile);
+}
+
 // A file the folder may not use answers as a missing one would, so the shell
 // never opens it.
-static void RefuseUnusableFile(const WCHAR* pszFolder, WCHAR* pszFile, int* pnIndex, const WCHAR* pszLibrary,
-                               int nLibraryIndex)
+static void UseLibraryIcon(WCHAR* pszFile, int* pnIndex, const WCHAR* pszLibrary, int nLibraryIndex)
 {
-    if (MayUseIconFile(pszFolder, pszFile))
-        return;
     lstrcpynW(pszFile, pszLibrary, MAX_PATH);
     *pnIndex = nLibraryIndex;
 }
 
 void CFolderIconHandler::RefuseUnusableFiles(const WCHAR* pszLibrary)
 {
-    RefuseUnusableFile(m_szFolder, m_szFileClosed, &m_nIndexClosed, pszLibrary, g_nLibraryIndexClosed);
-    RefuseUnusableFile(m_szFolder, m_szFileOpened, &m_nIndexOpened, pszLibrary, g_nLibraryIndexOpened);
+    BOOL bClosedUsable = IsUsable(m_szFolder, m_szFileClosed, pszLibrary);
+    BOOL bOpenedUsable = lstrcmpW(m_szFileOpened, m_szFileClosed) == 0
+                             ? bClosedUsable
+                             : IsUsable(m_szFolder, m_szFileOpened, pszLibrary);
+    if (!bClosedUsable)
+        UseLibraryIcon(m_szFileClosed, &m_nIndexClosed, pszLibrary, g_nLibraryIndexClosed);
+    if (!bOpenedUsable)
+        UseLibraryIcon(m_szFileOpened, &m_nIndexOpened, pszLibrary, g_nLibraryIndexOpened);
 }
 
 // Only titles are compared: a window showing another folder of the same

@@ -224,6 +224,11 @@ TEST_F(Customization, TheClosedIconIsAlsoTheStandardIcon)
         // matches the closed icon, which is read before the new one replaces it.
         {"ours, from an older record", "[.ShellClassInfo]\r\nIconResource=c:\\old.ico,1\r\nInfoTip=tip\r\n"
          "[QXIcons]\r\nIconFileClosed=c:\\old.ico\r\nIndexClosed=1\r\n", nullptr, "<missing>"},
+        // What is kept aside comes back only where the folder may use it.
+        {"another's icon on a share", "[.ShellClassInfo]\r\nIconResource=\\\\host\\share\\x.ico,0\r\nInfoTip=tip\r\n",
+         nullptr, "<missing>"},
+        {"another's device", "[.ShellClassInfo]\r\nIconResource=C:\\x\\LPT1,0\r\nInfoTip=tip\r\n", nullptr,
+         "<missing>"},
         // The shell's own "Shell Icons" values often quote the file.
         {"quoted default", "", nullptr, "<missing>", L"\"c:\\icons\\closed.ico\"", "\"c:\\icons\\closed.ico\",-5"},
     };

@@ -8,8 +8,11 @@
 #include <shlobj.h>
 #include <winnetwk.h>
 
+#include <winioctl.h>
+
 #include <cstring>
 #include <cwctype>
+#include <map>
 
 namespace {
 
@@ -174,6 +177,17 @@ int WINAPI pick_as_told(HWND, WCHAR* file, UINT size, int* index)
     return 1;
 }
 
+// The handles opened on a link itself, by the path they were opened with.
+std::map<HANDLE, std::wstring> g_link_handles;
+
+const std::wstring* link_target(const std::wstring& path)
+{
+    for (const auto& link : g_calls.links)
+        if (lstrcmpiW(link.first.c_str(), path.c_str()) == 0)
+            return &link.second;
+    return nullptr;
+}
+
 HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                  DWORD disposition, DWORD flags, HANDLE tmpl)
 {
@@ -182,16 +196,21 @@ HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECU
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileW(path, access, share, security, disposition, flags, tmpl);
+    HANDLE file = CreateFileW(path, access, share, security, disposition, flags, tmpl);
+    if (file != INVALID_HANDLE_VALUE && (flags & FILE_FLAG_OPEN_REPARSE_POINT))
+        g_link_handles[file] = path;
+    return file;
 }
 
 DWORD WINAPI record_get_attributes(LPCWSTR path)
 {
     g_calls.file_calls.push_back(path);
     DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && read_only_folder(path) != g_calls.read_only_folders.end())
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return attributes;
+    if (read_only_folder(path) != g_calls.read_only_folders.end())
         attributes |= FILE_ATTRIBUTE_READONLY;
-    return attributes;
+    return link_target(path) ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
 }
 
 BOOL WINAPI write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
@@ -211,10 +230,46 @@ HANDLE WINAPI find_first_file(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
     return FindFirstFileW(pattern, data);
 }
 
+// A symbolic link's reparse data: the substitute name, then the same as the
+// name shown.
+BOOL WINAPI read_link(HANDLE file, DWORD code, LPVOID in, DWORD in_size, LPVOID out, DWORD out_size,
+                      LPDWORD returned, LPOVERLAPPED overlapped)
+{
+    auto opened = g_link_handles.find(file);
+    const std::wstring* target = opened != g_link_handles.end() ? link_target(opened->second) : nullptr;
+    if (code != FSCTL_GET_REPARSE_POINT || !target)
+        return DeviceIoControl(file, code, in, in_size, out, out_size, returned, overlapped);
+    const WORD name_size = WORD(target->size() * sizeof(WCHAR));
+    const DWORD header = 20;  // tag, sizes, the two names' places, flags
+    if (out_size < header + 2 * name_size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    bool relative = target->compare(0, 4, L"\\??\\") != 0;
+    BYTE* data = static_cast<BYTE*>(out);
+    const DWORD tag = IO_REPARSE_TAG_SYMLINK, flags = relative ? 1 : 0;
+    const WORD fields[] = {WORD(12 + 2 * name_size), 0, 0, name_size, name_size, name_size};
+    std::memcpy(data, &tag, 4);
+    std::memcpy(data + 4, fields, sizeof fields);
+    std::memcpy(data + 16, &flags, 4);
+    std::memcpy(data + header, target->data(), name_size);
+    std::memcpy(data + header + name_size, target->data(), name_size);
+    *returned = header + 2 * name_size;
+    return TRUE;
+}
+
 HICON WINAPI record_extract_icon(HINSTANCE instance, LPCWSTR file, UINT index)
 {
     g_calls.file_calls.push_back(file);
     return ExtractIconW(instance, file, index);
+}
+
+// How the page extracts an icon by its resource identifier.
+UINT WINAPI record_private_extract(LPCWSTR file, int index, int width, int height, HICON* icons, UINT* ids,
+                                   UINT count, UINT flags)
+{
+    g_calls.file_calls.push_back(file);
+    return PrivateExtractIconsW(file, index, width, height, icons, ids, count, flags);
 }
 
 bool is_network_drive(LPCWSTR name)
@@ -300,7 +355,9 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "WriteFile", reinterpret_cast<void*>(write_file)},
         {"kernel32.dll", "FindFirstFileW", reinterpret_cast<void*>(find_first_file)},
         {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
+        {"kernel32.dll", "DeviceIoControl", reinterpret_cast<void*>(read_link)},
         {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},
+        {"user32.dll", "PrivateExtractIconsW", reinterpret_cast<void*>(record_private_extract)},
         {"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(drive_connection)},
     };
     for (const Patch& patch : patches)

@@ -104,6 +104,11 @@ struct LibraryCalls {
     // Every path the library opened, looked at (a file, or a drive's root) or
     // extracted an icon from.
     std::vector<std::wstring> file_calls;
+    // Folders that read as symbolic links, as Windows reads them: each
+    // reports the reparse-point attribute and FSCTL_GET_REPARSE_POINT gives
+    // its target ("\??\C:\...", "\??\UNC\server\share\..." or one relative
+    // to the link's folder). Wine reads the target of no link (error 4390).
+    std::vector<std::pair<std::wstring, std::wstring>> links;
     // While set, this drive letter is a network drive mapped to the share,
     // as Windows reports one (Wine's drive types are fixed at its start).
     WCHAR network_drive = 0;

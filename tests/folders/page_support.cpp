@@ -378,7 +378,14 @@ std::vector<DWORD> icon_pixels(const std::string& file, int index)
 {
     HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
                                        ILC_MASK | ILC_COLOR16 | ILC_PALETTE, 1, 0);
-    HICON icon = ExtractIconA(nullptr, file.c_str(), static_cast<UINT>(index));
+    HICON icon = nullptr;
+    if (index >= 0)
+        icon = ExtractIconA(nullptr, file.c_str(), static_cast<UINT>(index));
+    else if (HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(-index), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), 0));
+        FreeLibrary(module);
+    }
     std::vector<DWORD> pixels;
     if (reinterpret_cast<UINT_PTR>(icon) > 1) {
         ImageList_AddIcon(list, icon);

@@ -131,5 +131,6 @@ struct OfferedPage {
 
 // Pixels of an image as a 32 x 32 picture on white, to compare icons.
 std::vector<DWORD> image_pixels(HIMAGELIST list, int index);
-// The same for the icon at FILE and INDEX, through an image list like the page's.
+// The same for the icon at FILE and INDEX, through an image list like the
+// page's; a negative INDEX names the icon resource of that identifier.
 std::vector<DWORD> icon_pixels(const std::string& file, int index);

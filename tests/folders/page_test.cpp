@@ -217,6 +217,33 @@ TEST_F(IconPage, AnIconThatCannotBeExtractedKeepsItsRowEmpty)
     EXPECT_EQ(row_image(1), icon_pixels(dll, 3));
 }
 
+// Icon values as the shell reads them: -1 names the icon resource 1, never
+// the number of icons in the file; the picker's environment strings are
+// expanded before the name is shown and kept. (The closed row starts empty:
+// Wine's image list draws a replaced icon over what was there.)
+TEST_F(IconPage, IconValuesAreReadAsTheShellReadsThem)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string shell32 = std::string(system) + "\\shell32.dll";
+    folder.write_record("[QXIcons]\r\nIconFileClosed=c:\\no\\such.dll\r\nIndexClosed=0\r\n"
+                        "IconFileOpened=" + shell32 + "\r\nIndexOpened=-1\r\n");
+    open();
+
+    ASSERT_FALSE(icon_pixels(shell32, -1).empty());
+    EXPECT_EQ(row_image(1), icon_pixels(shell32, -1));
+
+    calls.picked_file = L"%SystemRoot%\\system32\\shell32.dll";
+    calls.picked_index = 4;
+    select_row(0);
+    click(kChange);
+    EXPECT_EQ(row_image(0), icon_pixels(shell32, 4));
+    sheet->press(PSBTN_OK);
+
+    EXPECT_EQ(ini("QXIcons", "IconFileClosed"), shell32);
+    EXPECT_EQ(ini(".ShellClassInfo", "IconResource"), shell32 + ",4");
+}
+
 // Without a usable "Shell Icons" value the page still shows, and writes, the
 // shell's own closed and open folder icons.
 TEST_F(IconPage, WithoutShellIconsShowsTheShellsOwnFolderIcons)
@@ -831,7 +858,7 @@ TEST_F(IconPage, IconFilesOnOtherMachinesOnlyForFoldersOnTheSameShare)
     ASSERT_TRUE(CopyFileA(dll.c_str(), remote.c_str(), FALSE));
     folder.write_record("[.ShellClassInfo]\r\nIconResource=" + remote + ",1\r\n"
                         "[QXIcons]\r\nIconFileClosed=" + remote + "\r\nIndexClosed=1\r\n"
-                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=0\r\n"
+                        "IconFileOpened=\\\\.\\pipe\\icons.dll\r\nIndexOpened=-1\r\n"
                         "PreviousIconResource=C:\\other.dll,4\r\n");
     open();
     EXPECT_EQ(row_image(0), icon_pixels(dll, 2));

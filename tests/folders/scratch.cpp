@@ -30,6 +30,9 @@ static void remove_tree(const std::wstring& path)
             if (name == L"." || name == L"..")
                 continue;
             std::wstring child = path + L"\\" + name;
+            // A link is its maker's to remove: Wine removes what it leads to.
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                continue;
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 remove_tree(child);
@@ -62,6 +65,7 @@ ScratchShare::ScratchShare()
     folder_ = unc + "\\" + server_;
     if (!CreateDirectoryA(folder_.c_str(), nullptr) || !CreateDirectoryA((folder_ + "\\icons").c_str(), nullptr))
         return;
+    unix_path_ = std::string(prefix) + "/dosdevices/unc/" + server_ + "/icons";
     // Spelled unlike the folder: Windows matches names in any letter case.
     path_ = "\\\\Folders-Server-" + std::to_string(GetCurrentProcessId()) + "\\Icons";
 }
@@ -70,6 +74,50 @@ ScratchShare::~ScratchShare()
 {
     if (!folder_.empty())
         remove_tree(widen(folder_));
+}
+
+// Wine starts a Unix program as it starts a Windows one, but gives no
+// handle to wait on: the caller waits for what the program does.
+static bool start_unix(const std::string& command)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = command;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+static bool wait_until_present(const std::string& path, bool present)
+{
+    for (int i = 0; i < 500; ++i) {
+        if ((GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+UnixLink::UnixLink(const std::string& link, const std::string& unix_target) : link_(link)
+{
+    typedef char*(CDECL * UnixNameFunction)(const WCHAR*);
+    auto unix_name = reinterpret_cast<UnixNameFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    char* name = unix_name ? unix_name(widen(link).c_str()) : nullptr;
+    if (!name)
+        return;
+    unix_link_ = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    made_ = start_unix("/bin/ln -s \"" + unix_target + "\" \"" + unix_link_ + "\"") && wait_until_present(link, true);
+}
+
+UnixLink::~UnixLink()
+{
+    if (made_ && start_unix("/bin/rm -f \"" + unix_link_ + "\""))
+        wait_until_present(link_, false);
 }
 
 std::wstring widen(const std::string& text)

@@ -41,11 +41,33 @@ public:
     const std::string& path() const { return path_; }
     // The server's name, in lower case.
     const std::string& server() const { return server_; }
+    // Where the share's folder is on the Unix side.
+    const std::string& unix_path() const { return unix_path_; }
 
 private:
     std::string server_;
     std::string folder_;
     std::string path_;
+    std::string unix_path_;
+};
+
+// A symbolic link made from outside Windows, as one on a USB stick or a disk
+// image shows up under Wine: a folder with the reparse-point attribute
+// whose target Wine cannot read. Gone again with the object; made() is false
+// where no link can be made.
+class UnixLink {
+public:
+    UnixLink(const std::string& link, const std::string& unix_target);
+    ~UnixLink();
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+
+    bool made() const { return made_; }
+
+private:
+    std::string link_;
+    std::string unix_link_;
+    bool made_ = false;
 };
 
 std::wstring widen(const std::string& text);
