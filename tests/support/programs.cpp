@@ -143,3 +143,27 @@ DWORD run_command(std::string command)
     CloseHandle(info.hProcess);
     return code;
 }
+
+DWORD run_command(std::wstring command)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return GetLastError();
+    CloseHandle(info.hThread);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
+std::wstring wide(const std::string& text)
+{
+    std::wstring result(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
+                                     static_cast<int>(result.size()));
+    result.resize(length > 0 ? length : 0);
+    return result;
+}
