@@ -671,15 +671,17 @@ TEST(FullScreenShow, ScalesAgainWhenThePrimaryMonitorsDpiChanges)
     EXPECT_EQ(seen.lit_outside, 0) << "squares of 200 % left outside the new area";
 }
 
-TEST(FullScreenShow, AsksForAtMostOneFramePerDisplayFrame)
+TEST(FullScreenShow, DrawsOneFramePerDisplayFrame)
 {
     Observation seen = run_watched_show();
     ASSERT_TRUE(seen.window_found);
-    // A slow machine may draw fewer frames; none may draw more than the
-    // display rate allows (a little slack for the tick counter's grain).
+    // None may draw more than the display rate allows (a little slack for the
+    // tick counter's grain). A busy machine, or Wine's loader emulated, may
+    // draw fewer, though a frame costs well under a millisecond: a third of
+    // the rate is a show that lost its pace.
     double limit = frames_per_second * (seen.elapsed_ms + 50) / 1000.0;
     EXPECT_LE(seen.frames, limit) << seen.frames << " frames in " << seen.elapsed_ms << " ms";
-    EXPECT_GT(seen.frames, 0);
+    EXPECT_GE(seen.frames, limit / 3) << seen.frames << " frames in " << seen.elapsed_ms << " ms";
     // One wait a frame for its deadline or a message; a look at the queue
     // only when something came.
     EXPECT_GE(seen.waits, seen.frames) << "waits for " << seen.frames << " frames";

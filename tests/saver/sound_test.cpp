@@ -109,6 +109,11 @@ TEST(Sound, PlayedBesideTheProgramAndNeverTheDefaultOne)
     ASSERT_NE(played, nullptr);
     EXPECT_EQ(std::memcmp(played, wave.data(), wave.size()), 0) << "another sound was played";
     EXPECT_GT(wave_length_ms(sound_path), 0) << "the wave beside the program was not read";
+
+    played = nullptr;
+    sound_path_in(L"C:\\nowhere\\");
+    start_closing_sound();
+    EXPECT_EQ(played, nullptr) << "a sound was asked for in place of a missing wave";
 }
 
 TEST(Sound, FoundInAFolderTheCodePageCannotSpell)
