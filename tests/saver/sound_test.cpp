@@ -79,17 +79,17 @@ std::string file_bytes(const std::wstring& path)
     return bytes;
 }
 
-// The real player, watched through the program's own import.
+// What the program asks the system's player for, watched through its own
+// import. No device is opened: the multimedia system's device window can
+// start the desktop's process, which then holds the test's output open.
 const void* played;
 DWORD played_flags;
 
-BOOL WINAPI note_played(LPCWSTR sound, HMODULE module, DWORD flags)
+BOOL WINAPI note_played(LPCWSTR sound, HMODULE, DWORD flags)
 {
     played = sound;
     played_flags = flags;
-    FARPROC player = GetProcAddress(LoadLibraryA("winmm.dll"), "PlaySoundW");
-    return reinterpret_cast<decltype(&PlaySoundW)>(reinterpret_cast<void (*)()>(player))(
-        sound, module, flags);
+    return TRUE;
 }
 
 // Run again by the next test, from a folder the code page cannot spell.
