@@ -4,9 +4,11 @@
 // platform's floor (one wait and one point a frame, nothing drawn). Reports
 // frames per second, processor time per frame, the share of one core, the
 // ratio of the show's time per frame to the reference's, and what the show
-// costs above the floor, at scale 1 and 2.
+// costs above the floor beside its own work a frame (render_frame unpaced),
+// at scale 1 and 2. The three loops set the scene up as the show does.
 // With --minutes N it runs the show for N minutes instead and reports the
 // cost of its first minute beside that of its last.
+#include "animation/frame.h"
 #include "animation/projection.h"
 #include "scene/random.h"
 #include "scene/scene.h"
@@ -156,16 +158,26 @@ void floor_frame(Stage& stage, FramePacer& pacer)
     frame_pacer_advance(pacer);
 }
 
-// FRAME run at the show's rate on a stage of SCALE, measured after a warm-up.
-Figures run_paced(int scale, void (*frame)(Stage&, FramePacer&))
+// The scene as the full-screen show sets it up, so that the points project
+// around the drawn area's centre, not its corner.
+void set_up_as_the_show(const Stage& stage)
 {
-    Stage stage;
-    open_stage(stage, scale);
+    surface_create(surface, stage.window_dc, 600, 400, 300, 200, 0);
+    point_set_polar_param(camera, 200, 60, 40, 200);
+    set_depth_range(150, 350);
     random_seed(7);
     scene_start();
     for (auto& row : particles)
         for (Particle& p : row)
             particle_project(p);
+}
+
+// FRAME run at the show's rate on a stage of SCALE, measured after a warm-up.
+Figures run_paced(int scale, void (*frame)(Stage&, FramePacer&))
+{
+    Stage stage;
+    open_stage(stage, scale);
+    set_up_as_the_show(stage);
 
     timeBeginPeriod(1);
     FramePacer pacer;
@@ -189,6 +201,26 @@ Figures run_paced(int scale, void (*frame)(Stage&, FramePacer&))
     timeEndPeriod(1);
     close_stage(stage);
     return figures;
+}
+
+// The show's own work a frame, unpaced: render_frame on a stage of SCALE,
+// as scene_bench measures its parts.
+double own_work_ms(int scale)
+{
+    const int frames = 2000;
+    Stage stage;
+    open_stage(stage, scale);
+    set_up_as_the_show(stage);
+    surface_set_scale(surface, scale);
+    window_dc = stage.window_dc;
+    view_left = stage.left;
+    view_top = stage.top;
+    double begin = process_cpu_ms();
+    for (int i = 0; i < frames; ++i)
+        render_frame();
+    double work = (process_cpu_ms() - begin) / frames;
+    close_stage(stage);
+    return work;
 }
 
 struct ShowRun {
@@ -268,6 +300,8 @@ void compare_with_reference()
         print_ratio(show.first, reference);
         std::printf("%-44s %.3f ms\n", "  show above the floor (CPU per frame):",
                     show.first.cpu_per_frame() - floor.cpu_per_frame());
+        std::printf("%-44s %.3f ms\n", "  show's own work (render_frame, unpaced):",
+                    own_work_ms(scale));
         std::fflush(stdout);
     }
 }

@@ -4,11 +4,12 @@
 
 // Starts the sound without waiting for it; false when it cannot be played. A
 // variable so that tests can count the calls instead of playing anything.
-extern bool (*closing_sound_player)(const char* path);
+extern bool (*closing_sound_player)(const wchar_t* path);
 
 // How long the wave file at PATH plays, in milliseconds and never more than a
-// few seconds; 0 when it cannot be read as a wave.
-int wave_length_ms(const char* path);
+// few seconds; 0 when it cannot be read as a wave (its format and the start
+// of its samples lie in its first 4 KB).
+int wave_length_ms(const wchar_t* path);
 // Starts the sound of sound_path and notes when it will have ended.
 void start_closing_sound();
 // What is still to be heard, in milliseconds; 0 once the sound has ended or

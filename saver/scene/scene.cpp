@@ -2,7 +2,8 @@
 
 #include "scene/random.h"
 
-#include <cstring>
+#include <cwchar>
+#include <iterator>
 
 Point3D camera;
 Particle particles[particle_rows][particle_columns];
@@ -14,17 +15,17 @@ int view_height = 400;
 int view_left;
 int view_top;
 int figure;
-char sound_path[MAX_PATH];
+wchar_t sound_path[MAX_PATH];
 
 namespace {
 
-const char sound_name[] = "vorant.wav";
+const wchar_t sound_name[] = L"vorant.wav";
 
 // A name cut short by the buffer ends in the wrong place: such a program is
 // treated as having no directory.
-void module_file_name(char (&path)[MAX_PATH])
+void module_file_name(wchar_t (&path)[MAX_PATH])
 {
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length >= MAX_PATH)
         length = 0;
     path[length] = '\0';
@@ -45,37 +46,37 @@ void particle_init(Particle& p, int dist, int theta, int phi, int colour)
     p.arrived = true;
 }
 
-void directory_of(const char* path, char* directory, int size)
+void directory_of(const wchar_t* path, wchar_t* directory, int size)
 {
-    int end = static_cast<int>(std::strlen(path));
-    while (end > 0 && path[end - 1] != '\\')
+    int end = static_cast<int>(std::wcslen(path));
+    while (end > 0 && path[end - 1] != L'\\')
         --end;
     if (end >= size)
         end = 0;
-    std::memcpy(directory, path, end);
-    directory[end] = '\0';
+    std::wmemcpy(directory, path, end);
+    directory[end] = L'\0';
 }
 
-void program_directory(char* directory, int size)
+void program_directory(wchar_t* directory, int size)
 {
-    char path[MAX_PATH];
+    wchar_t path[MAX_PATH];
     module_file_name(path);
     directory_of(path, directory, size);
 }
 
-void sound_path_in(const char* directory)
+void sound_path_in(const wchar_t* directory)
 {
-    std::size_t length = std::strlen(directory);
-    if (length + sizeof sound_name > sizeof sound_path)
+    std::size_t length = std::wcslen(directory);
+    if (length + std::size(sound_name) > std::size(sound_path))
         length = 0;
-    std::memcpy(sound_path, directory, length);
-    std::memcpy(sound_path + length, sound_name, sizeof sound_name);
+    std::wmemcpy(sound_path, directory, length);
+    std::wmemcpy(sound_path + length, sound_name, std::size(sound_name));
 }
 
 void scene_start()
 {
-    char directory[MAX_PATH];
-    program_directory(directory, sizeof directory);
+    wchar_t directory[MAX_PATH];
+    program_directory(directory, MAX_PATH);
     sound_path_in(directory);
 
     for (auto& row : particles) {

@@ -99,7 +99,7 @@ bool replace_bitmap(Surface& s, int scale)
 
 }
 
-void surface_create(Surface& s, HDC window_dc, int width, int height,
+bool surface_create(Surface& s, HDC window_dc, int width, int height,
                     int centre_x, int centre_y, COLORREF background)
 {
     surface_destroy(s);
@@ -118,6 +118,7 @@ void surface_create(Surface& s, HDC window_dc, int width, int height,
     s.background = pixel_of(background);
     s.scale = 0;
     surface_set_scale(s, 1);
+    return surface_dc && surface_bitmap && black_pen && back_pen && black_brush && back_brush;
 }
 
 void surface_destroy(Surface& s)

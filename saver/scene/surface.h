@@ -39,8 +39,10 @@ extern HBRUSH black_brush;
 extern HPEN back_pen;
 extern HBRUSH back_brush;
 
-// Frees the surface made before, if any, first.
-void surface_create(Surface& s, HDC window_dc, int width, int height,
+// Frees the surface made before, if any, first. False when the bitmap, its
+// device context, a pen or a brush cannot be made: there is then nothing to
+// draw with.
+bool surface_create(Surface& s, HDC window_dc, int width, int height,
                     int centre_x, int centre_y, COLORREF background);
 // Frees the bitmap, its device context, the pens and the brushes.
 void surface_destroy(Surface& s);

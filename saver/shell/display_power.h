@@ -10,7 +10,8 @@ extern bool display_off;
 extern HWND display_power_window;
 
 // Makes the hidden window and asks the system to tell it when the display
-// turns off and on; the display counts as on until told otherwise.
+// of this session turns off and on (where the system cannot tell, the
+// console's display); the display counts as on until told otherwise.
 void watch_display_power();
 // Gives the request back and the window with it.
 void stop_watching_display_power();

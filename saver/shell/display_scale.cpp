@@ -8,6 +8,15 @@ const int largest_scale = 8;
 const int effective_dpi = 0;
 
 typedef HRESULT(WINAPI* DpiForMonitor)(HMONITOR monitor, int kind, UINT* x, UINT* y);
+typedef DPI_AWARENESS_CONTEXT(WINAPI* WindowAwareness)(HWND window);
+typedef DPI_AWARENESS_CONTEXT(WINAPI* SetThreadAwareness)(DPI_AWARENESS_CONTEXT awareness);
+
+template <typename Entry>
+Entry user32_entry(const char* name)
+{
+    FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), name);
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(found));
+}
 
 int screen_dpi()
 {
@@ -48,4 +57,13 @@ int scale_for_dpi(int dpi)
 int primary_monitor_scale()
 {
     return scale_for_dpi(primary_dpi_reader());
+}
+
+void take_awareness_of(HWND window)
+{
+    auto window_awareness = user32_entry<WindowAwareness>("GetWindowDpiAwarenessContext");
+    auto set_thread_awareness = user32_entry<SetThreadAwareness>("SetThreadDpiAwarenessContext");
+    DPI_AWARENESS_CONTEXT awareness = window_awareness ? window_awareness(window) : nullptr;
+    if (awareness && set_thread_awareness)
+        set_thread_awareness(awareness);
 }

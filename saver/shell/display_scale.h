@@ -12,3 +12,7 @@ extern int (*primary_dpi_reader)();
 // 125 % gives 1.
 int scale_for_dpi(int dpi);
 int primary_monitor_scale();
+
+// Sets this thread's DPI awareness to WINDOW's, where the system has the
+// calls (Windows 10 1607 on).
+void take_awareness_of(HWND window);

@@ -8,6 +8,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     build_trig_tables();
     set_depth_range(depth_near, depth_far);
-    choose_mode();
-    return 0;
+    return choose_mode();
 }

@@ -5,6 +5,7 @@
 #include "scene/surface.h"
 #include "shell/about_box.h"
 #include "shell/display_power.h"
+#include "shell/display_scale.h"
 #include "shell/show_loop.h"
 #include "shell/virtual_screen.h"
 #include "shell/window.h"
@@ -21,12 +22,24 @@ char upper_ascii(char c)
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// The window's device context and the surface; false when either cannot be
+// made. Without a window, GetDC would hand out the whole screen. What was
+// made goes with the process, at once: a show that cannot draw ends there.
+bool open_drawing(int width, int height, int centre_x, int centre_y)
+{
+    window_dc = GetDC(main_window);
+    return window_dc
+           && surface_create(surface, window_dc, width, height, centre_x, centre_y, 0);
+}
+
 }
 
 SaverMode mode_from_argument(const char* argument)
 {
+    // The system's own "Configure" command starts a screen saver with no
+    // argument at all.
     if (!argument || !argument[0])
-        return mode_full_screen;
+        return mode_about;
     // "/c", "-c:1234" and "xc" all name their mode by the second character; a
     // lone character names it itself and keeps its case.
     char letter = argument[1] ? upper_ascii(argument[1]) : argument[0];
@@ -52,64 +65,69 @@ int read_decimal(const char* text)
     return static_cast<int>(negative ? 0u - value : value);
 }
 
-void choose_mode()
+int choose_mode()
 {
     const char* first = __argc > 1 ? __argv[1] : "";
     switch (mode_from_argument(first)) {
     case mode_about:
         show_about_box();
-        break;
+        return 0;
     case mode_preview:
-        run_preview(reinterpret_cast<HWND>(
+        return run_preview(reinterpret_cast<HWND>(
             static_cast<INT_PTR>(read_decimal(__argc > 2 ? __argv[2] : nullptr))));
-        break;
-    case mode_full_screen:
-        run_full_screen();
-        break;
+    default:
+        return run_full_screen();
     }
 }
 
-void run_preview(HWND parent)
+int run_preview(HWND parent)
 {
     preview_mode = true;
     // Without a live parent there is nowhere to draw; a child window of
     // nothing would not even be created.
     if (!parent || !IsWindow(parent))
-        return;
+        return 0;
+    // Windows may refuse a child whose DPI awareness is not its parent's,
+    // and the settings need not share ours. The preview is never scaled: it
+    // measures, makes and fills its window as its parent sees itself.
+    take_awareness_of(parent);
     RECT area;
     GetWindowRect(parent, &area);
     int width = area.right - area.left;
     int height = area.bottom - area.top;
-    create_saver_window(0, 0, width, height, parent);
     view_left = 0;
     view_top = 0;
     view_width = width;
     view_height = height;
     random_seed_from_clock();
     closing_requested = false;
-    window_dc = GetDC(main_window);
-    surface_create(surface, window_dc, view_width, view_height,
-                   view_width / 2, view_height / 2, 0);
+    if (!create_saver_window(0, 0, width, height, parent)
+        || !open_drawing(view_width, view_height, view_width / 2, view_height / 2))
+        return show_failed;
     point_set_polar_param(camera, 200, 60, 40, 100);
     set_depth_range(150, 350);
     scene_start();
     watch_display_power();
     run_show_loop();
     stop_watching_display_power();
+    return 0;
 }
 
-void run_full_screen()
+int run_full_screen()
 {
     preview_mode = false;
     HWND previous_foreground = GetForegroundWindow();
     ShowCursor(FALSE);
     RECT screen = virtual_screen();
-    create_saver_window(screen.left, screen.top, screen.right - screen.left,
-                        screen.bottom - screen.top, nullptr);
     random_seed_from_clock();
     closing_requested = false;
-    window_dc = GetDC(main_window);
-    surface_create(surface, window_dc, 600, 400, 300, 200, 0);
+    if (!create_saver_window(screen.left, screen.top, screen.right - screen.left,
+                             screen.bottom - screen.top, nullptr)
+        || !open_drawing(600, 400, 300, 200)) {
+        ShowCursor(TRUE);
+        SetForegroundWindow(previous_foreground);
+        return show_failed;
+    }
     fit_drawn_area(screen);
     blank_window(screen);
     watch_display_power();
@@ -124,4 +142,5 @@ void run_full_screen()
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &was_running, 0);
     ShowCursor(TRUE);
     SetForegroundWindow(previous_foreground);
+    return 0;
 }

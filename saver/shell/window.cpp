@@ -38,6 +38,14 @@ void on_input()
     figure_change_chance = 0.9;
 }
 
+// The system asks the foreground window to start the screen saver; while a
+// show runs, default processing would start a second one, locked where a
+// password is set.
+bool refuses_command(WPARAM command)
+{
+    return (command & 0xFFF0) == SC_SCREENSAVE;
+}
+
 // A preview lives inside the display settings, which size it themselves.
 void on_display_change()
 {
@@ -85,8 +93,9 @@ HWND create_saver_window(int left, int top, int width, int height, HWND parent)
     } else {
         window = CreateWindowExA(0, saver_class_name, saver_title, WS_POPUP | WS_VISIBLE,
                                  left, top, width, height, nullptr, nullptr, instance, nullptr);
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
+        if (window)
+            SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     }
     main_window = window;
     return window;
@@ -108,6 +117,16 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_RBUTTONDOWN:
         on_input();
         return 0;
+    case WM_ACTIVATEAPP:
+        // Another program in front, the keys going to it: a black top-most
+        // window over every monitor would only be in the way.
+        if (!wparam)
+            on_input();
+        return 0;
+    case WM_SYSCOMMAND:
+        if (refuses_command(wparam))
+            return 0;
+        return DefWindowProcA(window, message, wparam, lparam);
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
         on_display_change();

@@ -110,7 +110,7 @@ TEST(ShippedFile, DeclaresPerMonitorDpiAwareness)
 
 TEST(AboutMode, EveryConfigurationFormOpensTheBox)
 {
-    for (const char* argument : {"/c", "/C", "xc", "C", "-c:99"}) {
+    for (const char* argument : {"/c", "/C", "xc", "C", "-c:99", ""}) {
         Program saver = start_program("saver.scr", argument);
         ASSERT_NE(saver.process, nullptr);
         HWND box = wait_for_window(saver, dialog_class, 10000);

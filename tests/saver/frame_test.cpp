@@ -23,13 +23,13 @@ const int cyan = 0xFFFF00;
 
 int sound_calls;
 int figure_at_sound;
-char path_at_sound[MAX_PATH];
+wchar_t path_at_sound[MAX_PATH];
 
-bool count_sound(const char* path)
+bool count_sound(const wchar_t* path)
 {
     ++sound_calls;
     figure_at_sound = figure;
-    lstrcpynA(path_at_sound, path, MAX_PATH);
+    lstrcpynW(path_at_sound, path, MAX_PATH);
     return false;
 }
 
@@ -64,7 +64,7 @@ protected:
         scene_start();
         sound_calls = 0;
         figure_at_sound = -1;
-        path_at_sound[0] = '\0';
+        path_at_sound[0] = L'\0';
     }
 
     void press_key() { SendMessageA(main_window, WM_KEYDOWN, VK_SPACE, 0); }

@@ -19,8 +19,9 @@ const ModeCase mode_cases[] = {
     {"-c", mode_about},       {"C", mode_about},         {"c", mode_full_screen},
     {"/p", mode_preview},     {"/P", mode_preview},      {"P", mode_preview},
     {"p", mode_full_screen},  {"/s", mode_full_screen},  {"-s", mode_full_screen},
-    {"/a", mode_full_screen}, {"/x", mode_full_screen},  {"", mode_full_screen},
-    {nullptr, mode_full_screen},
+    {"/a", mode_full_screen}, {"/x", mode_full_screen},
+    // The system's "Configure" gives no argument.
+    {"", mode_about},         {nullptr, mode_about},
     // The first character is dropped whatever it is, so "cp" asks for preview.
     {"cp", mode_preview},     {"//c", mode_full_screen},
 };

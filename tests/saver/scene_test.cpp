@@ -62,41 +62,43 @@ TEST_F(Scene, StartDrawsThePolarAngleBeforeTheAzimuth)
 
 TEST_F(Scene, StartPointsTheSoundPathBesideTheProgram)
 {
-    std::strcpy(sound_path, "stale");
+    std::wcscpy(sound_path, L"stale");
     scene_start();
-    EXPECT_STREQ(sound_path, sibling_path("vorant.wav").c_str());
+    EXPECT_STREQ(sound_path, wide(sibling_path("vorant.wav")).c_str());
 }
 
 TEST_F(Scene, ProgramDirectoryEndsInABackslash)
 {
-    char directory[MAX_PATH];
-    program_directory(directory, sizeof directory);
-    std::string expected = sibling_path("x");
+    wchar_t directory[MAX_PATH];
+    program_directory(directory, MAX_PATH);
+    std::wstring expected = wide(sibling_path("x"));
     expected.pop_back();
     EXPECT_STREQ(directory, expected.c_str());
 }
 
 struct DirectoryCase {
-    const char* program;
-    const char* directory;
-    const char* sound;
+    const wchar_t* program;
+    const wchar_t* directory;
+    const wchar_t* sound;
 };
 
 TEST_F(Scene, SoundPathFromTheProgramsPath)
 {
     const DirectoryCase cases[] = {
-        {"D:\\SAVERS\\X.SCR", "D:\\SAVERS\\", "D:\\SAVERS\\vorant.wav"},
-        {"X.SCR", "", "vorant.wav"},
-        {"\\X.SCR", "\\", "\\vorant.wav"},
-        {"C:\\A\\B\\", "C:\\A\\B\\", "C:\\A\\B\\vorant.wav"},
-        {"", "", "vorant.wav"},
+        {L"D:\\SAVERS\\X.SCR", L"D:\\SAVERS\\", L"D:\\SAVERS\\vorant.wav"},
+        {L"X.SCR", L"", L"vorant.wav"},
+        {L"\\X.SCR", L"\\", L"\\vorant.wav"},
+        {L"C:\\A\\B\\", L"C:\\A\\B\\", L"C:\\A\\B\\vorant.wav"},
+        {L"", L"", L"vorant.wav"},
         // Forward slashes are not separators to this program.
-        {"C:/dir/X.SCR", "", "vorant.wav"},
+        {L"C:/dir/X.SCR", L"", L"vorant.wav"},
+        // A name the code page cannot spell.
+        {L"C:\\\u97f3\\X.SCR", L"C:\\\u97f3\\", L"C:\\\u97f3\\vorant.wav"},
     };
     for (const DirectoryCase& c : cases) {
-        char directory[MAX_PATH];
-        std::memset(directory, '#', sizeof directory);
-        directory_of(c.program, directory, sizeof directory);
+        wchar_t directory[MAX_PATH];
+        std::wmemset(directory, L'#', MAX_PATH);
+        directory_of(c.program, directory, MAX_PATH);
         EXPECT_STREQ(directory, c.directory) << c.program;
         sound_path_in(directory);
         EXPECT_STREQ(sound_path, c.sound) << c.program;
@@ -105,28 +107,28 @@ TEST_F(Scene, SoundPathFromTheProgramsPath)
 
 TEST_F(Scene, DirectoryTooLongForTheBufferIsDropped)
 {
-    std::string path = "C:\\" + std::string(20, 'd') + "\\X.SCR";
-    char directory[32];
-    std::memset(directory, '#', sizeof directory);
+    std::wstring path = L"C:\\" + std::wstring(20, L'd') + L"\\X.SCR";
+    wchar_t directory[32];
+    std::wmemset(directory, L'#', 32);
     directory_of(path.c_str(), directory, 24);
-    EXPECT_STREQ(directory, "");
-    EXPECT_EQ(directory[1], '#') << "no part of the directory copied";
+    EXPECT_STREQ(directory, L"");
+    EXPECT_EQ(directory[1], L'#') << "no part of the directory copied";
     directory_of(path.c_str(), directory, 25);
-    EXPECT_STREQ(directory, "C:\\dddddddddddddddddddd\\") << "24 characters and the end fit";
-    EXPECT_EQ(directory[25], '#');
+    EXPECT_STREQ(directory, L"C:\\dddddddddddddddddddd\\") << "24 characters and the end fit";
+    EXPECT_EQ(directory[25], L'#');
 }
 
 TEST_F(Scene, SoundPathNeverRunsPastItsBuffer)
 {
-    // The name and its end take 11 of the 260 bytes.
-    std::string fits = "C:\\" + std::string(245, 'd') + "\\";
+    // The name and its end take 11 of the 260 characters.
+    std::wstring fits = L"C:\\" + std::wstring(245, L'd') + L"\\";
     ASSERT_EQ(fits.size(), 249u);
     sound_path_in(fits.c_str());
-    EXPECT_EQ(std::string(sound_path), fits + "vorant.wav");
+    EXPECT_EQ(std::wstring(sound_path), fits + L"vorant.wav");
 
-    std::string too_long = "C:\\" + std::string(246, 'd') + "\\";
+    std::wstring too_long = L"C:\\" + std::wstring(246, L'd') + L"\\";
     sound_path_in(too_long.c_str());
-    EXPECT_STREQ(sound_path, "vorant.wav");
+    EXPECT_STREQ(sound_path, L"vorant.wav");
 }
 
 TEST_F(Scene, DepthRangeKeepsItsSpan)

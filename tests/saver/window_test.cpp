@@ -96,6 +96,16 @@ TEST_F(FullScreenShow, ClosingTheWindowEndsTheShow)
     EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u);
 }
 
+// Alt+Tab, or another program come to the front: the keys go elsewhere.
+TEST_F(FullScreenShow, AnotherProgramInFrontEndsTheShow)
+{
+    HWND other = CreateWindowExA(0, "STATIC", "another program", WS_POPUP | WS_VISIBLE, 0, 0, 50,
+                                 50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(other);
+    EXPECT_EQ(wait_for_exit(saver, end_timeout), 0u);
+    DestroyWindow(other);
+}
+
 struct InputCase {
     const char* name;
     UINT message;

@@ -131,10 +131,15 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms)
 
 DWORD run_command(std::string command)
 {
-    STARTUPINFOA startup = {};
+    return run_command(wide(command));
+}
+
+DWORD run_command(std::wstring command)
+{
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return GetLastError();
     CloseHandle(info.hThread);
     DWORD code = STILL_ACTIVE;
@@ -142,6 +147,15 @@ DWORD run_command(std::string command)
         GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hProcess);
     return code;
+}
+
+std::wstring wide(const std::string& text)
+{
+    std::wstring result(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
+                                     static_cast<int>(result.size()));
+    result.resize(length > 0 ? length : 0);
+    return result;
 }
 
 DWORD route_ms(DWORD native_ms)

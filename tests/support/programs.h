@@ -23,6 +23,10 @@ bool has_exited(const Program& program, DWORD timeout_ms);
 // it: its exit code, or STILL_ACTIVE when it did not end.
 DWORD run_command(std::string command);
 void kill_program(Program& program);
+// The same for a command line that the code page cannot spell.
+DWORD run_command(std::wstring command);
+// TEXT, in the code page, as UTF-16.
+std::wstring wide(const std::string& text);
 
 // Polls for a visible top-level window of the class, belonging to the process.
 HWND wait_for_window(const Program& program, const char* class_name, DWORD timeout_ms);

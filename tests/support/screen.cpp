@@ -17,11 +17,18 @@ bool one_colour_square(const ScreenShot& shot, int left, int top, int size)
 
 ScreenShot capture_virtual_screen()
 {
+    RECT area;
+    area.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    area.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return capture_screen_area(area);
+}
+
+ScreenShot capture_screen_area(const RECT& area)
+{
     ScreenShot shot;
-    shot.area.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    shot.area.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    shot.area.right = shot.area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    shot.area.bottom = shot.area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    shot.area = area;
     int width = shot.width(), height = shot.height();
     HDC screen = GetDC(nullptr);
     HDC copy = CreateCompatibleDC(screen);

@@ -15,6 +15,8 @@ struct ScreenShot {
 };
 
 ScreenShot capture_virtual_screen();
+// AREA alone, in screen coordinates: a smaller picture, taken sooner.
+ScreenShot capture_screen_area(const RECT& area);
 
 // Lit pixels of SHOT counted inside and outside AREA (the shot's own
 // coordinates), and those inside that are not part of a SCALE x SCALE square
