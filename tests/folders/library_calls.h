@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,17 @@ struct LibraryCalls {
     // While set, no file can take another's place, as when another program
     // holds the record open.
     bool refuse_swaps = false;
+    // When set, ReplaceFileW without a backup name fails half-way with this
+    // error, as Windows' may: with ERROR_UNABLE_TO_MOVE_REPLACEMENT the
+    // replaced file is gone, with _2 it lies under the name "moved
+    // aside.ini"; the replacement keeps its own name either way.
+    DWORD swaps_fail_halfway = 0;
+    // While set, no flush of a file reaches the disk, as on a failing one.
+    bool refuse_flushes = false;
+    // Runs as the library creates a new file to write, which it does only
+    // for the copy of a record, between the read of the record and the swap:
+    // another program's write, a folder put in the place of another.
+    std::function<void()> on_new_file;
     // While set, no folder's attributes can be changed, as on a share that
     // does not grant it.
     bool refuse_folder_attributes = false;
