@@ -19,7 +19,8 @@ public:
     int Length() const { return m_cchText; }
 
     // The value's text as it stands after "=", without the blanks around
-    // it, into cchValue characters. FALSE when the key is missing or the
+    // it and, as the profile services read it, without a pair of quotes
+    // around it, into cchValue characters. FALSE when the key is missing or the
     // value does not fit (then pszValue is empty).
     BOOL Get(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszValue, int cchValue) const;
     BOOL Has(const WCHAR* pszSection, const WCHAR* pszKey) const;

@@ -165,6 +165,9 @@ std::vector<RecordCase> record_cases()
         {"name in capitals", "d:\\caps", "DESKTOP.INI", our_record_text(), After::Cleaned},
         {"class in lower case", "d:\\lower", "Desktop.ini",
          record_of_class("{5e676c24-194a-11d1-9fcb-4854e821e610}"), After::Cleaned},
+        // The profile services take quotes around a value off.
+        {"class in quotes", "d:\\quoted", "Desktop.ini",
+         record_of_class("\"{5E676C24-194A-11d1-9FCB-4854E821E610}\""), After::Cleaned},
         {"no CLSID key", "d:\\plain", "Desktop.ini", record_without_class(), After::IconKeysGone},
         {"another class", "d:\\foreign", "Desktop.ini",
          record_of_class("{00021400-0000-0000-C000-000000000046}"), After::Untouched},
