@@ -354,6 +354,41 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
     expect_cleaned("d:\\loops\\a\\inner");
 }
 
+// Whoever owns a folder can, between the scan's read of its record and the
+// write, put another folder in its place: one whose Desktop.ini the scan
+// must not write (the public desktop's, under a privileged scan). That file
+// stays byte for byte, and the scan goes on.
+TEST_F(UninstallScan, NeverWritesIntoAFolderPutInPlaceOfTheOneItRead)
+{
+    const std::string guarded_text = our_record_text() + "[Guard]\r\nKey=kept\r\n";
+    write_record("d:\\.guarded\\public", guarded_text);
+    write_record("d:\\steer\\a", our_record_text());
+    write_record("d:\\steer\\b", our_record_text());
+    // Set once the box is up: each run starts without stand-ins.
+    struct Steering {
+        bool tried = false, moved = false;
+    } steering;
+    auto steer = [](void* context) {
+        library_calls().on_new_file = [s = static_cast<Steering*>(context)] {
+            if (!s->tried)
+                s->moved = MoveFileA("d:\\steer\\a", "d:\\steer\\a-away") &&
+                           MoveFileA("d:\\.guarded\\public", "d:\\steer\\a");
+            s->tried = true;
+        };
+    };
+
+    UninstallRun run = uninstall(steer, &steering);
+    library_calls().on_new_file = nullptr;
+
+    ASSERT_TRUE(run.finished);
+    ASSERT_TRUE(steering.tried);
+    const std::string guarded = steering.moved ? "d:\\steer\\a" : "d:\\.guarded\\public";
+    EXPECT_EQ(read_file(guarded + "\\Desktop.ini"), guarded_text) << (steering.moved ? "moved" : "held");
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(FindFirstFileA((guarded + "\\~*").c_str(), &found), INVALID_HANDLE_VALUE);
+    expect_cleaned("d:\\steer\\b");
+}
+
 // Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
 TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
 {
