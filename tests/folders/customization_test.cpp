@@ -211,6 +211,22 @@ TEST(RemoveCustomization, SecondRemovalChangesNothing)
     EXPECT_EQ(read_file(folder.record_path()), once);
 }
 
+// Changed through a hard link, a record would be split from the file it
+// shares: the other name would keep the old text. Both stay, and the reason
+// is told.
+TEST(RemoveCustomization, LeavesARecordThatIsALinkAndSaysWhy)
+{
+    ScratchFolder folder("linked"), elsewhere("link target");
+    elsewhere.write_record(kCustomized);
+    ASSERT_TRUE(CreateHardLinkA(folder.record_path().c_str(), elsewhere.record_path().c_str(), nullptr));
+
+    EXPECT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), FALSE);
+
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_CANT_RESOLVE_FILENAME));
+    EXPECT_EQ(read_file(folder.record_path()), kCustomized);
+    EXPECT_EQ(read_file(elsewhere.record_path()), kCustomized);
+}
+
 TEST(RemoveCustomization, WithoutAFileCreatesNone)
 {
     ScratchFolder folder("remove-nothing");

@@ -185,6 +185,13 @@ struct Listing {
     size_t next = 0;
 };
 
+void add_listed_attributes(const std::wstring& folder, WIN32_FIND_DATAW& entry)
+{
+    for (const auto& listed : g_calls.listed_attributes)
+        if (lstrcmpiW(listed.first.c_str(), (folder + L"\\" + entry.cFileName).c_str()) == 0)
+            entry.dwFileAttributes |= listed.second;
+}
+
 HANDLE WINAPI list_at_once(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
 {
     WIN32_FIND_DATAW entry = {};
@@ -193,6 +200,7 @@ HANDLE WINAPI list_at_once(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
         return find;
     auto* listing = new Listing;
     do {
+        add_listed_attributes(folder_of(pattern), entry);
         listing->entries.push_back(entry);
         entry.dwReserved0 = 0;
     } while (FindNextFileW(find, &entry));

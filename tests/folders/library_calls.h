@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct NoticeCall {
@@ -74,6 +75,9 @@ struct LibraryCalls {
     // for the copy of a record, between the read of the record and the swap:
     // another program's write, a folder put in the place of another.
     std::function<void()> on_new_file;
+    // Attributes that listings add to these paths' entries, as a cloud
+    // drive's placeholders report them (Wine keeps no such bits).
+    std::vector<std::pair<std::wstring, DWORD>> listed_attributes;
     // While set, no folder's attributes can be changed, as on a share that
     // does not grant it.
     bool refuse_folder_attributes = false;

@@ -133,6 +133,7 @@ struct RecordCase {
     std::string text;
     After after;
     DWORD attributes = FILE_ATTRIBUTE_HIDDEN;
+    DWORD listed = 0;   // what the listing adds, as a cloud drive's does (Wine keeps no such bit)
 };
 
 std::string record_without_class()
@@ -180,6 +181,9 @@ std::vector<RecordCase> record_cases()
         {"CD-ROM", "f:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"network drive", "g:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"standard icon kept aside", "d:\\standard", "Desktop.ini", record_with_standard_icon(), After::Cleaned},
+        // Its text is still on a cloud drive's server: reading it would fetch it.
+        {"ours, not yet fetched", "d:\\cloud", "Desktop.ini", our_record_text(), After::Untouched,
+         FILE_ATTRIBUTE_HIDDEN, 0x00400000 /* recall on data access */},
         {"read-only and ours", "d:\\locked", "Desktop.ini", our_record_text(), After::Cleaned,
          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
         {"read-only, nothing of ours", "d:\\theirs", "Desktop.ini",
@@ -194,11 +198,16 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
     ASSERT_EQ(GetDriveTypeA("e:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
     ASSERT_EQ(GetDriveTypeA("f:\\"), static_cast<UINT>(DRIVE_CDROM));
     ASSERT_EQ(GetDriveTypeA("g:\\"), static_cast<UINT>(DRIVE_REMOTE));
-    std::vector<RecordCase> cases = record_cases();
+    static std::vector<RecordCase> cases = record_cases();
     for (const RecordCase& c : cases) {
         write_record(c.folder, c.text, c.file_name);
         SetFileAttributesA(record_of(c.folder, c.file_name).c_str(), c.attributes);
     }
+    auto list_as_cloud_drives_do = [](void*) {
+        for (const RecordCase& c : cases)
+            if (c.listed)
+                library_calls().listed_attributes.push_back({widen(record_of(c.folder, c.file_name)), c.listed});
+    };
 
     // A customized folder whose path the code page cannot spell, UTF-16
     // record and all.
@@ -213,7 +222,7 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
     WriteFile(file, record_text.c_str(), static_cast<DWORD>(record_text.size() * sizeof(WCHAR)), &written, nullptr);
     CloseHandle(file);
 
-    UninstallRun run = uninstall();
+    UninstallRun run = uninstall(list_as_cloud_drives_do);
     ASSERT_TRUE(run.finished);
 
     WCHAR value[MAX_PATH];
