@@ -1,5 +1,7 @@
 #include "page/record_change.h"
 
+#include "page/stale_copies.h"
+
 // A Desktop.ini is a few lines; anything far larger is not one we rewrite.
 static const DWORD s_cbLargestRecord = 1024 * 1024;
 
@@ -244,7 +246,10 @@ BOOL CRecordChange::WriteCopy(DWORD dwAdded)
         return FALSE;
     }
     HANDLE hCopy;
-    BOOL bWritten = IsStillAsRead() && MakeCopy(&hCopy, AttributesAfter(dwAdded));
+    BOOL bWritten = IsStillAsRead();
+    if (bWritten)
+        ClearStaleCopies(m_szIniPath);
+    bWritten = bWritten && MakeCopy(&hCopy, AttributesAfter(dwAdded));
     if (bWritten) {
         DWORD cbWritten = 0;
         bWritten = WriteFile(hCopy, pbFile, cbFile, &cbWritten, nullptr) || Fail();

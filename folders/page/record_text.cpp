@@ -126,6 +126,11 @@ BOOL CRecordText::Has(const WCHAR* pszSection, const WCHAR* pszKey) const
     return Find(pszSection, pszKey).key.iStart >= 0;
 }
 
+BOOL CRecordText::HasSection(const WCHAR* pszSection) const
+{
+    return Find(pszSection, L"").iSectionEnd >= 0;
+}
+
 // New lines end as the file's first line does.
 const WCHAR* CRecordText::LineEnd() const
 {

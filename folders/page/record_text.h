@@ -24,6 +24,7 @@ public:
     // value does not fit (then pszValue is empty).
     BOOL Get(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszValue, int cchValue) const;
     BOOL Has(const WCHAR* pszSection, const WCHAR* pszKey) const;
+    BOOL HasSection(const WCHAR* pszSection) const;
     // FALSE only when there is no memory for the longer text.
     BOOL Set(const WCHAR* pszSection, const WCHAR* pszKey, const WCHAR* pszValue);
     // TRUE when the key was there (its whole line goes).
