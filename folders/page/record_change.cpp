@@ -131,6 +131,7 @@ BOOL CRecordChange::Begin(const WCHAR* pszIniPath)
     m_encoding = RecordCodePage;
     m_bChanged = FALSE;
     m_dwAttributes = INVALID_FILE_ATTRIBUTES;
+    m_dwError = ERROR_SUCCESS;
     if (!HoldFolder())
         return FALSE;
     HANDLE hFile = CreateFileW(m_szIniPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -266,13 +267,26 @@ BOOL CRecordChange::WriteCopy(DWORD dwAdded)
     return bWritten;
 }
 
+// A record that another program made after our last look is that
+// program's write, as any other.
+static BOOL IsNameTaken()
+{
+    DWORD dwError = GetLastError();
+    return dwError == ERROR_ALREADY_EXISTS || dwError == ERROR_FILE_EXISTS;
+}
+
 // ReplaceFileW keeps the record's security and identity, and refuses a
 // read-only record as every write does: only that bit is cleared for the
 // swap, and put back when the swap fails.
 BOOL CRecordChange::Swap()
 {
-    if (!Exists())
-        return MoveFileExW(m_szCopyPath, m_szIniPath, 0);
+    if (!Exists()) {
+        if (MoveFileExW(m_szCopyPath, m_szIniPath, 0))
+            return TRUE;
+        if (IsNameTaken())
+            SetLastError(ERROR_FILE_INVALID);
+        return FALSE;
+    }
     BOOL bReadOnly = (m_dwAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (bReadOnly && !SetSettableAttributes(m_szIniPath, m_dwAttributes & ~FILE_ATTRIBUTE_READONLY))
         return FALSE;
