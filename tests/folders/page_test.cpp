@@ -413,13 +413,15 @@ TEST_F(IconPage, EveryFaultAroundTheSwapEndsWithAWholeRecord)
         int writes;                 // another program's, one at each copy
         std::string written;        // what it appends, or writes instead when it names a class
         bool changed;
+        const char* told = "";
     } cases[] = {
         {"the record removed (1176)", false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, false, 0, "", true},
         {"the record moved aside (1177)", true, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, false, 0, "", true},
-        {"the flush fails", false, 0, true, 0, "", false},
+        {"the flush fails", false, 0, true, 0, "", false, "could not be changed"},
         {"another program writes once", false, 0, false, 1, "[Sync]\r\nState=1\r\n", true},
-        {"another program writes at every try", true, 0, false, 100, "[Sync]\r\nState=1\r\n", false},
-        {"another program writes its class", true, 0, false, 1, another_class + theirs, false},
+        {"another program writes at every try", true, 0, false, 100, "[Sync]\r\nState=1\r\n", false,
+         "Another program"},
+        {"another program writes its class", true, 0, false, 1, another_class + theirs, false, "Another program"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -448,6 +450,7 @@ TEST_F(IconPage, EveryFaultAroundTheSwapEndsWithAWholeRecord)
         }
 
         EXPECT_EQ(notice.wait(c.changed ? 0 : 5000), !c.changed);
+        EXPECT_NE(notice.text().find(c.told), std::string::npos) << notice.text();
         if (!expected.empty())
             EXPECT_EQ(read_file(record), expected);
         else
