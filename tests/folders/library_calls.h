@@ -6,7 +6,8 @@
 // context, and no call tells whether a context was given back) and what must
 // not really run (WinHelpA). Where Wine is more lenient than Windows, the
 // library meets Windows' rules: a conversion to UTF-8 refuses the best-fit
-// flag and the default-character report.
+// flag and the default-character report, and a swap may fail half-way. Where
+// it is stricter, Windows' rule stands: a folder being listed can be renamed.
 #include <windows.h>
 #include <commctrl.h>
 
