@@ -105,19 +105,30 @@ BOOL CRecordChange::HoldFolder()
 }
 
 // Before the copy is written and before it takes the record's place: the
-// folder is the one read, and the record the same file in the same version
-// (or still missing).
+// folder is the one held, and the record the same file in the same version
+// (or still missing). The folder is held only from the first write on, so
+// that reading the many records that hold nothing of ours costs no more;
+// until then its path might have been turned to another folder, and only
+// the same file, written again, is the same record.
 BOOL CRecordChange::IsStillAsRead()
 {
+    BOOL bHeldBefore = m_hFolder != nullptr;
     if (!HoldFolder())
         return FALSE;
     HANDLE hFile = OpenAsItself(m_szIniPath, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return GetLastError() != ERROR_FILE_NOT_FOUND ? Fail() : !Exists() || Refuse(ERROR_FILE_INVALID);
+    BOOL bFound = hFile != INVALID_HANDLE_VALUE;
+    if (!bFound && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return Fail();
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL bKnown = GetFileInformationByHandle(hFile, &info) || Fail();
-    CloseHandle(hFile);
-    return bKnown && ((Exists() && IsSameVersion(info, m_record)) || Refuse(ERROR_FILE_INVALID));
+    BOOL bKnown = !bFound || GetFileInformationByHandle(hFile, &info) || Fail();
+    if (bFound)
+        CloseHandle(hFile);
+    if (!bKnown)
+        return FALSE;
+    if (bFound ? Exists() && IsSameVersion(info, m_record) : !Exists())
+        return TRUE;
+    BOOL bSameFile = bFound && Exists() && IsSameFile(info, m_record);
+    return Refuse(bHeldBefore || bSameFile || !Exists() ? ERROR_FILE_INVALID : ERROR_CANT_RESOLVE_FILENAME);
 }
 
 // Another program that has the record open for writing keeps us out: its
@@ -132,7 +143,7 @@ BOOL CRecordChange::Begin(const WCHAR* pszIniPath)
     m_bChanged = FALSE;
     m_dwAttributes = INVALID_FILE_ATTRIBUTES;
     m_dwError = ERROR_SUCCESS;
-    if (!HoldFolder())
+    if (m_hFolder && !HoldFolder())
         return FALSE;
     HANDLE hFile = CreateFileW(m_szIniPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);

@@ -6,14 +6,15 @@
 // failure the copy goes again, unless it is the last whole text left. Apply,
 // the removal and the uninstall scan all change the record this way.
 //
-// The folder is held open from the first read to the end, so that it can be
-// neither renamed nor replaced by a link; the copy is written and swapped
+// The folder is held open from the first write to the end, so that it can
+// be neither renamed nor replaced by a link; the copy is written and swapped
 // only while the folder's path still leads to that folder and the record is
 // still the file and the version that was read. A record that another
 // program wrote meanwhile fails the change with ERROR_FILE_INVALID: the
-// caller begins again on the new text. A record that is a link, and a folder
-// that is no longer the one read, fail it with ERROR_CANT_RESOLVE_FILENAME:
-// nothing outside the folder is ever read again or written.
+// caller begins again on the new text, in the same folder. A record that is
+// a link, a record that is another file by the time the folder is held, and
+// a folder that is no longer the one held fail it with
+// ERROR_CANT_RESOLVE_FILENAME: nothing outside the folder is ever written.
 #include "page/record_encoding.h"
 #include "page/record_text.h"
 
@@ -32,8 +33,8 @@ public:
 
     // Reads the record (a missing one reads as empty). FALSE when it cannot
     // be read, or not exactly (ERROR_INVALID_DATA): it must not be changed.
-    // Called again, it reads the record of the same folder afresh, every
-    // change in memory dropped.
+    // Called again after a write, it reads the record of the same folder
+    // afresh, every change in memory dropped.
     BOOL Begin(const WCHAR* pszIniPath);
     BOOL Exists() const { return m_dwAttributes != INVALID_FILE_ATTRIBUTES; }
     const WCHAR* Path() const { return m_szIniPath; }

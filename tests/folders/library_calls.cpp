@@ -158,6 +158,8 @@ HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECU
     g_calls.file_calls.push_back(path);
     if (disposition == CREATE_NEW && g_calls.on_new_file)
         g_calls.on_new_file();
+    if ((flags & FILE_FLAG_BACKUP_SEMANTICS) && g_calls.on_folder_open)
+        g_calls.on_folder_open();
     if (g_calls.refuse_writes && (access & (GENERIC_WRITE | FILE_WRITE_DATA))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;

@@ -76,6 +76,9 @@ struct LibraryCalls {
     // for the copy of a record, between the read of the record and the swap:
     // another program's write, a folder put in the place of another.
     std::function<void()> on_new_file;
+    // Runs as the library opens a folder itself, which it does to hold the
+    // record's folder, after the read and before the first write.
+    std::function<void()> on_folder_open;
     // Attributes that listings add to these paths' entries, as a cloud
     // drive's placeholders report them (Wine keeps no such bits).
     std::vector<std::pair<std::wstring, DWORD>> listed_attributes;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -365,37 +366,48 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
 
 // Whoever owns a folder can, between the scan's read of its record and the
 // write, put another folder in its place: one whose Desktop.ini the scan
-// must not write (the public desktop's, under a privileged scan). That file
-// stays byte for byte, and the scan goes on.
+// must not write (the public desktop's, under a privileged scan). Whether
+// that happens before the scan holds the folder or as it writes the copy,
+// that file stays byte for byte, and the scan goes on.
+struct Steering {
+    std::function<void()> LibraryCalls::*hook;
+    bool tried = false, moved = false;
+};
+
+void steer(void* context)
+{
+    auto* steering = static_cast<Steering*>(context);
+    library_calls().*steering->hook = [steering] {
+        if (!steering->tried)
+            steering->moved = MoveFileA("d:\\steer\\a", "d:\\steer\\a-away") &&
+                              MoveFileA("d:\\.guarded\\public", "d:\\steer\\a");
+        steering->tried = true;
+    };
+}
+
 TEST_F(UninstallScan, NeverWritesIntoAFolderPutInPlaceOfTheOneItRead)
 {
-    const std::string guarded_text = our_record_text() + "[Guard]\r\nKey=kept\r\n";
-    write_record("d:\\.guarded\\public", guarded_text);
-    write_record("d:\\steer\\a", our_record_text());
-    write_record("d:\\steer\\b", our_record_text());
-    // Set once the box is up: each run starts without stand-ins.
-    struct Steering {
-        bool tried = false, moved = false;
-    } steering;
-    auto steer = [](void* context) {
-        library_calls().on_new_file = [s = static_cast<Steering*>(context)] {
-            if (!s->tried)
-                s->moved = MoveFileA("d:\\steer\\a", "d:\\steer\\a-away") &&
-                           MoveFileA("d:\\.guarded\\public", "d:\\steer\\a");
-            s->tried = true;
-        };
-    };
+    for (auto hook : {&LibraryCalls::on_folder_open, &LibraryCalls::on_new_file}) {
+        const bool at_hold = hook == &LibraryCalls::on_folder_open;
+        SCOPED_TRACE(at_hold ? "before the folder is held" : "as the copy is written");
+        SetUp();
+        const std::string guarded_text = our_record_text() + "[Guard]\r\nKey=kept\r\n";
+        write_record("d:\\.guarded\\public", guarded_text);
+        write_record("d:\\steer\\a", our_record_text());
+        write_record("d:\\steer\\b", our_record_text());
+        Steering steering{hook};
 
-    UninstallRun run = uninstall(steer, &steering);
-    library_calls().on_new_file = nullptr;
+        UninstallRun run = uninstall(steer, &steering);
 
-    ASSERT_TRUE(run.finished);
-    ASSERT_TRUE(steering.tried);
-    const std::string guarded = steering.moved ? "d:\\steer\\a" : "d:\\.guarded\\public";
-    EXPECT_EQ(read_file(guarded + "\\Desktop.ini"), guarded_text) << (steering.moved ? "moved" : "held");
-    WIN32_FIND_DATAA found;
-    EXPECT_EQ(FindFirstFileA((guarded + "\\~*").c_str(), &found), INVALID_HANDLE_VALUE);
-    expect_cleaned("d:\\steer\\b");
+        ASSERT_TRUE(run.finished);
+        ASSERT_TRUE(steering.tried);
+        EXPECT_TRUE(steering.moved || !at_hold);
+        const std::string guarded = steering.moved ? "d:\\steer\\a" : "d:\\.guarded\\public";
+        EXPECT_EQ(read_file(guarded + "\\Desktop.ini"), guarded_text) << (steering.moved ? "moved" : "held");
+        WIN32_FIND_DATAA found;
+        EXPECT_EQ(FindFirstFileA((guarded + "\\~*").c_str(), &found), INVALID_HANDLE_VALUE);
+        expect_cleaned("d:\\steer\\b");
+    }
 }
 
 // Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
