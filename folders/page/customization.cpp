@@ -70,35 +70,9 @@ BOOL CIconPropSheetExt::WriteRecord(CRecordChange* pChange) const
            pChange->SetInt(g_szSectionIcons, g_szKeyAnimateLarge, m_nAnimateLarge);
 }
 
-// The shell honours a hidden Desktop.ini in a read-only folder; both keep
-// every attribute they had besides. The folder is made read-only once the
-// copy is written and before it takes the record's place, and is given its
-// attributes back when it does not: the record changes only in a folder
-// whose icons the shell will show. The colour depth, a setting of its own,
-// is stored only along with a written record.
-BOOL CIconPropSheetExt::ApplyCustomization()
-{
-    CRecordChange change;
-    if (!change.Begin(m_szIniPath))
-        return Failed(change.Error());
-    if (!WriteRecord(&change))
-        return Failed(ERROR_NOT_ENOUGH_MEMORY);
-    if (!change.WriteCopy(FILE_ATTRIBUTE_HIDDEN))
-        return Failed(change.Error());
-    DWORD dwFolder = GetFileAttributesW(m_szFolder);
-    if (!AddAttributes(m_szFolder, dwFolder, FILE_ATTRIBUTE_READONLY)) {
-        DWORD dwError = GetLastError();
-        change.Discard();
-        return Failed(dwError);
-    }
-    if (!change.PutInPlace(FILE_ATTRIBUTE_HIDDEN)) {
-        if (!(dwFolder & FILE_ATTRIBUTE_READONLY))
-            SetSettableAttributes(m_szFolder, dwFolder);
-        return Failed(change.Error());
-    }
-    StoreAllColors();
-    return TRUE;
-}
+// A record that another program writes while we change it is read again
+// and changed again, a few times.
+static const int s_cTries = 3;
 
 static BOOL NamesAnotherClass(const CRecordChange& change)
 {
@@ -107,6 +81,61 @@ static BOOL NamesAnotherClass(const CRecordChange& change)
         return FALSE;
     return !change.Get(g_szSectionShell, g_szKeyClassId, szClass, MAX_PATH) ||
            lstrcmpiW(szClass, g_szClassIdText) != 0;
+}
+
+// The shell honours a hidden Desktop.ini in a read-only folder; both keep
+// every attribute they had besides. The folder is made read-only once the
+// copy is written and before it takes the record's place, and is given its
+// attributes back when it does not: the record changes only in a folder
+// whose icons the shell will show.
+BOOL CIconPropSheetExt::WriteCustomization(CRecordChange* pChange)
+{
+    if (!WriteRecord(pChange))
+        return Failed(ERROR_NOT_ENOUGH_MEMORY);
+    if (!pChange->WriteCopy(FILE_ATTRIBUTE_HIDDEN))
+        return Failed(pChange->Error());
+    DWORD dwFolder = GetFileAttributesW(m_szFolder);
+    if (!AddAttributes(m_szFolder, dwFolder, FILE_ATTRIBUTE_READONLY)) {
+        DWORD dwError = GetLastError();
+        pChange->Discard();
+        return Failed(dwError);
+    }
+    if (!pChange->PutInPlace(FILE_ATTRIBUTE_HIDDEN)) {
+        if (!(dwFolder & FILE_ATTRIBUTE_READONLY))
+            SetSettableAttributes(m_szFolder, dwFolder);
+        return Failed(pChange->Error());
+    }
+    return TRUE;
+}
+
+// A class that another program wrote meanwhile is never written over. The
+// colour depth, a setting of its own, is stored only along with a written
+// record.
+BOOL CIconPropSheetExt::ApplyCustomization()
+{
+    CRecordChange change;
+    for (int nTry = 1;; ++nTry) {
+        if (!change.Begin(m_szIniPath))
+            return Failed(change.Error());
+        if (nTry > 1 && NamesAnotherClass(change))
+            return Failed(ERROR_FILE_INVALID);
+        if (WriteCustomization(&change))
+            break;
+        if (!change.ChangedMeanwhile() || nTry == s_cTries)
+            return FALSE;
+    }
+    StoreAllColors();
+    return TRUE;
+}
+
+static BOOL RemoveFrom(CRecordChange* pChange)
+{
+    pChange->Delete(g_szSectionShell, g_szKeyClassId);
+    if (!RestoreStandardIcon(pChange))
+        return FALSE;
+    for (int i = 0; i < g_cIconKeys; ++i)
+        pChange->Delete(g_szSectionIcons, g_apszIconKeys[i]);
+    return pChange->Commit(0);
 }
 
 static BOOL HoldsOurKeys(const CRecordChange& change)
@@ -125,19 +154,18 @@ BOOL RemoveCustomization(const WCHAR* pszIniPath, BOOL* pbRemoved)
     if (pbRemoved)
         *pbRemoved = FALSE;
     CRecordChange change;
-    if (!change.Begin(pszIniPath))
-        return Failed(change.Error());
-    if (!change.Exists() || NamesAnotherClass(change))
-        return TRUE;
-    BOOL bOurs = HoldsOurKeys(change);
-    change.Delete(g_szSectionShell, g_szKeyClassId);
-    if (!RestoreStandardIcon(&change))
-        return Failed(change.Error());
-    for (int i = 0; i < g_cIconKeys; ++i)
-        change.Delete(g_szSectionIcons, g_apszIconKeys[i]);
-    if (!change.Commit(0))
-        return Failed(change.Error());
-    if (pbRemoved)
-        *pbRemoved = bOurs;
-    return TRUE;
+    for (int nTry = 1;; ++nTry) {
+        if (!change.Begin(pszIniPath))
+            return Failed(change.Error());
+        if (!change.Exists() || NamesAnotherClass(change))
+            return TRUE;
+        BOOL bOurs = HoldsOurKeys(change);
+        if (RemoveFrom(&change)) {
+            if (pbRemoved)
+                *pbRemoved = bOurs;
+            return TRUE;
+        }
+        if (!change.ChangedMeanwhile() || nTry == s_cTries)
+            return Failed(change.Error());
+    }
 }

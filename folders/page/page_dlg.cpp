@@ -17,6 +17,10 @@ static const char s_szColorsNotStoredText[] =
     "The icon colors could not be set: only an administrator can change them.";
 static const char s_szUnsafeFormText[] =
     "The folder's Desktop.ini is in a form this page cannot change safely; nothing was changed.";
+static const char s_szChangedMeanwhileText[] =
+    "Another program changed the folder's Desktop.ini at the same time; nothing was changed. Try again.";
+static const char s_szLinkText[] =
+    "The folder's Desktop.ini is a link to another file, or the folder was replaced; nothing was changed.";
 
 static CIconPropSheetExt* PageState(HWND hPage)
 {
@@ -45,11 +49,15 @@ static INT_PTR OnInitDialog(HWND hPage, LPPROPSHEETPAGEA pPage)
     return TRUE;
 }
 
-// A record that cannot be read exactly has a sentence of its own: writing
-// again will not help.
+// A record that cannot be read exactly, one that other programs kept
+// writing and a link have sentences of their own.
 static void ReportUnchanged(HWND hPage, const char* pszText, const char* pszCaption)
 {
-    const char* pszWhy = GetLastError() == ERROR_INVALID_DATA ? s_szUnsafeFormText : pszText;
+    DWORD dwError = GetLastError();
+    const char* pszWhy = dwError == ERROR_INVALID_DATA            ? s_szUnsafeFormText
+                         : dwError == ERROR_FILE_INVALID          ? s_szChangedMeanwhileText
+                         : dwError == ERROR_CANT_RESOLVE_FILENAME ? s_szLinkText
+                                                                  : pszText;
     MessageBoxA(hPage, pszWhy, pszCaption, MB_OK | MB_ICONWARNING);
 }
 

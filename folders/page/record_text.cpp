@@ -107,10 +107,16 @@ BOOL CRecordText::Get(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszVa
     pszValue[0] = L'\0';
     if (found.key.iStart < 0)
         return FALSE;
-    int cch = found.iValue < 0 ? 0 : found.iValueEnd - found.iValue;
+    int iValue = found.iValue;
+    int cch = iValue < 0 ? 0 : found.iValueEnd - iValue;
+    if (cch >= 2 && (m_pszText[iValue] == L'"' || m_pszText[iValue] == L'\'') &&
+        m_pszText[iValue + cch - 1] == m_pszText[iValue]) {
+        ++iValue;
+        cch -= 2;
+    }
     if (cch >= cchValue)
         return FALSE;
-    CopyMemory(pszValue, m_pszText + found.iValue, cch * sizeof(WCHAR));
+    CopyMemory(pszValue, m_pszText + iValue, cch * sizeof(WCHAR));
     pszValue[cch] = L'\0';
     return TRUE;
 }
@@ -118,6 +124,11 @@ BOOL CRecordText::Get(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszVa
 BOOL CRecordText::Has(const WCHAR* pszSection, const WCHAR* pszKey) const
 {
     return Find(pszSection, pszKey).key.iStart >= 0;
+}
+
+BOOL CRecordText::HasSection(const WCHAR* pszSection) const
+{
+    return Find(pszSection, L"").iSectionEnd >= 0;
 }
 
 // New lines end as the file's first line does.

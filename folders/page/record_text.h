@@ -19,10 +19,12 @@ public:
     int Length() const { return m_cchText; }
 
     // The value's text as it stands after "=", without the blanks around
-    // it, into cchValue characters. FALSE when the key is missing or the
+    // it and, as the profile services read it, without a pair of quotes
+    // around it, into cchValue characters. FALSE when the key is missing or the
     // value does not fit (then pszValue is empty).
     BOOL Get(const WCHAR* pszSection, const WCHAR* pszKey, WCHAR* pszValue, int cchValue) const;
     BOOL Has(const WCHAR* pszSection, const WCHAR* pszKey) const;
+    BOOL HasSection(const WCHAR* pszSection) const;
     // FALSE only when there is no memory for the longer text.
     BOOL Set(const WCHAR* pszSection, const WCHAR* pszKey, const WCHAR* pszValue);
     // TRUE when the key was there (its whole line goes).

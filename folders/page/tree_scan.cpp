@@ -9,6 +9,12 @@ namespace {
 
 const WCHAR c_szListPattern[] = L"*.*";
 
+// What a cloud drive's placeholder reports (newer headers than ours name
+// the first two): its data, or its entries, are still on the server.
+const DWORD c_dwRecallOnOpen = 0x00040000;
+const DWORD c_dwRecallOnDataAccess = 0x00400000;
+const DWORD c_dwNotHere = c_dwRecallOnOpen | c_dwRecallOnDataAccess | FILE_ATTRIBUTE_OFFLINE;
+
 // Forms "<directory>\<name>" in a MAX_PATH buffer. A path that would not fit
 // is refused, never cut: a cut path names some other file.
 BOOL JoinPath(const WCHAR* pszDirectory, const WCHAR* pszName, WCHAR* pszPath)
@@ -35,9 +41,11 @@ BOOL IsScannedDirectory(const WIN32_FIND_DATAW& fd)
     return fd.cFileName[0] != L'.' && IsFollowedDirectory(fd.dwFileAttributes, fd.dwReserved0);
 }
 
+// A record whose text is not here yet is never read: the read alone would
+// make a cloud drive download it.
 BOOL IsRecordFile(const WIN32_FIND_DATAW& fd)
 {
-    return lstrcmpiW(fd.cFileName, g_szRecordFileName) == 0;
+    return !(fd.dwFileAttributes & c_dwNotHere) && lstrcmpiW(fd.cFileName, g_szRecordFileName) == 0;
 }
 
 // One read per record; only one with something of ours is written, once.
@@ -69,7 +77,7 @@ BOOL ClearEntry(const WCHAR* pszDirectory, const WIN32_FIND_DATAW& fd, CScanObse
 
 BOOL IsFollowedDirectory(DWORD dwAttributes, DWORD dwReparseTag)
 {
-    if (!(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!(dwAttributes & FILE_ATTRIBUTE_DIRECTORY) || (dwAttributes & c_dwNotHere))
         return FALSE;
     if (!(dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return TRUE;

@@ -27,6 +27,8 @@ UINT CountScannedFolders(const WCHAR* pszDirectory);
 // junctions and mount points (name surrogates) are not followed: the folder
 // they lead to is scanned under its own path when it lies on a fixed drive,
 // and one that leads back to an ancestor would never end. Every other reparse
-// point (a cloud-file placeholder, a deduplicated folder) is a folder of its
-// own and is scanned; one whose tag is 0 (untold) is not.
+// point (a cloud drive's folder, a deduplicated folder) is a folder of its
+// own and is scanned; one whose tag is 0 (untold) is not. A cloud drive's
+// folder whose entries are still on the server, or an offline one, is never
+// entered: removing the extension must not make a cloud drive download.
 BOOL IsFollowedDirectory(DWORD dwAttributes, DWORD dwReparseTag);

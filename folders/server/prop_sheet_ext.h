@@ -34,7 +34,9 @@ public:
     BOOL ChooseIconForSelection(HWND hPage);
     // FALSE, with nothing changed and the reason as the last error, when
     // the record or the folder could not be written; ERROR_INVALID_DATA for
-    // a record that cannot be read exactly. The colour depth is stored
+    // a record that cannot be read exactly, ERROR_FILE_INVALID for one that
+    // other programs kept writing or that names another class by then,
+    // ERROR_CANT_RESOLVE_FILENAME for a link. The colour depth is stored
     // along with a written record, where the account may.
     BOOL ApplyCustomization();
     // Stores the colour depth alone (m_bAllColorsStored tells how it went).
@@ -57,6 +59,7 @@ private:
     void PutIcon(int iImage, const WCHAR* pszFile, int nIndex);
     BOOL PickRowIcon(HWND hPage, int iRow, WCHAR* pszFile, int* pnIndex);
     BOOL WriteRecord(CRecordChange* pChange) const;
+    BOOL WriteCustomization(CRecordChange* pChange);
 
     LONG m_cRef;
     IDataObject* m_pDataObject;

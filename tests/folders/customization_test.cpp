@@ -194,6 +194,63 @@ TEST(RemoveCustomization, SecondRemovalChangesNothing)
     EXPECT_EQ(read_file(folder.record_path()), once);
 }
 
+// Changed through a hard link, a record would be split from the file it
+// shares: the other name would keep the old text. Both stay, and the reason
+// is told.
+TEST(RemoveCustomization, LeavesARecordThatIsALinkAndSaysWhy)
+{
+    ScratchFolder folder("linked"), elsewhere("link target");
+    elsewhere.write_record(kCustomized);
+    ASSERT_TRUE(CreateHardLinkA(folder.record_path().c_str(), elsewhere.record_path().c_str(), nullptr));
+
+    EXPECT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), FALSE);
+
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_CANT_RESOLVE_FILENAME));
+    EXPECT_EQ(read_file(folder.record_path()), kCustomized);
+    EXPECT_EQ(read_file(elsewhere.record_path()), kCustomized);
+}
+
+// A copy that a change left when its host ended before the swap goes with
+// the next change of the folder, and only one that is provably ours.
+TEST(RemoveCustomization, ClearsOnlyStaleCopiesOfOurs)
+{
+    const std::string ours = "[QXIcons]\r\nIndexClosed=1\r\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        DWORD attributes;
+        int hours_old;
+        bool cleared;
+    } cases[] = {
+        {"~dt1A2B.tmp", ours, FILE_ATTRIBUTE_HIDDEN, 2, true},
+        {"~dt3C4D.tmp", ours, FILE_ATTRIBUTE_HIDDEN, 0, false},           // a change may be under way
+        {"~dt5E6F.tmp", "[Other]\r\nKey=1\r\n", FILE_ATTRIBUTE_HIDDEN, 2, false},
+        {"~dt7A8B.tmp", ours, FILE_ATTRIBUTE_NORMAL, 2, false},           // ours are hidden
+        {"~dtcopy.tmp", ours, FILE_ATTRIBUTE_HIDDEN, 2, false},
+    };
+    ScratchFolder folder("stale");
+    folder.write_record(kCustomized);
+    for (const Case& c : cases) {
+        const std::string path = folder.path() + "\\" + c.name;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, c.attributes, nullptr);
+        DWORD written = 0;
+        WriteFile(file, c.text.data(), DWORD(c.text.size()), &written, nullptr);
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
+        time.QuadPart -= c.hours_old * 3600ull * 10000000;
+        FILETIME written_at = {time.LowPart, time.HighPart};
+        SetFileTime(file, nullptr, nullptr, &written_at);
+        CloseHandle(file);
+    }
+
+    ASSERT_EQ(RemoveCustomization(widen(folder.record_path()).c_str()), TRUE);
+
+    for (const Case& c : cases)
+        EXPECT_EQ(GetFileAttributesA((folder.path() + "\\" + c.name).c_str()) == INVALID_FILE_ATTRIBUTES, c.cleared)
+            << c.name;
+}
+
 TEST(RemoveCustomization, WithoutAFileCreatesNone)
 {
     ScratchFolder folder("remove-nothing");

@@ -66,14 +66,38 @@ BOOL WINAPI record_attributes(LPCWSTR path, DWORD attributes)
     return TRUE;
 }
 
-BOOL WINAPI refuse_replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
-                           LPVOID reserved)
+std::wstring folder_of(const std::wstring& path)
+{
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// A refusal leaves both files as they were; a failure half-way leaves the
+// replaced file gone from its name.
+BOOL WINAPI replace_as_told(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
+                            LPVOID reserved)
 {
     if (g_calls.refuse_swaps) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
+    if (g_calls.swaps_fail_halfway && !backup) {
+        if (g_calls.swaps_fail_halfway == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+            DeleteFileW(replaced);
+        else
+            MoveFileExW(replaced, (folder_of(replaced) + L"\\moved aside.ini").c_str(), 0);
+        SetLastError(g_calls.swaps_fail_halfway);
+        return FALSE;
+    }
     return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved);
+}
+
+BOOL WINAPI flush_as_told(HANDLE file)
+{
+    if (g_calls.refuse_flushes) {
+        SetLastError(ERROR_IO_DEVICE);
+        return FALSE;
+    }
+    return FlushFileBuffers(file);
 }
 
 BOOL WINAPI refuse_move(LPCWSTR from, LPCWSTR to, DWORD flags)
@@ -192,6 +216,10 @@ HANDLE WINAPI record_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECU
                                  DWORD disposition, DWORD flags, HANDLE tmpl)
 {
     g_calls.file_calls.push_back(path);
+    if (disposition == CREATE_NEW && g_calls.on_new_file)
+        g_calls.on_new_file();
+    if ((flags & FILE_FLAG_BACKUP_SEMANTICS) && g_calls.on_folder_open)
+        g_calls.on_folder_open();
     if (g_calls.refuse_writes && (access & (GENERIC_WRITE | FILE_WRITE_DATA))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
@@ -272,6 +300,55 @@ UINT WINAPI record_private_extract(LPCWSTR file, int index, int width, int heigh
     return PrivateExtractIconsW(file, index, width, height, icons, ids, count, flags);
 }
 
+// Windows lets a folder that is being listed be renamed; Wine's listing
+// keeps it from that. The library's listings are read whole at the first
+// call and handed out from memory, so that the folder is free as on Windows.
+struct Listing {
+    std::vector<WIN32_FIND_DATAW> entries;
+    size_t next = 0;
+};
+
+void add_listed_attributes(const std::wstring& folder, WIN32_FIND_DATAW& entry)
+{
+    for (const auto& listed : g_calls.listed_attributes)
+        if (lstrcmpiW(listed.first.c_str(), (folder + L"\\" + entry.cFileName).c_str()) == 0)
+            entry.dwFileAttributes |= listed.second;
+}
+
+HANDLE WINAPI list_at_once(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
+{
+    WIN32_FIND_DATAW entry = {};
+    HANDLE find = find_first_file(pattern, &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return find;
+    auto* listing = new Listing;
+    do {
+        add_listed_attributes(folder_of(pattern), entry);
+        listing->entries.push_back(entry);
+        entry.dwReserved0 = 0;
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    *data = listing->entries[listing->next++];
+    return reinterpret_cast<HANDLE>(listing);
+}
+
+BOOL WINAPI next_listed(HANDLE find, LPWIN32_FIND_DATAW data)
+{
+    auto* listing = reinterpret_cast<Listing*>(find);
+    if (listing->next == listing->entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    *data = listing->entries[listing->next++];
+    return TRUE;
+}
+
+BOOL WINAPI close_listing(HANDLE find)
+{
+    delete reinterpret_cast<Listing*>(find);
+    return TRUE;
+}
+
 bool is_network_drive(LPCWSTR name)
 {
     return g_calls.network_drive && name && towupper(name[0]) == towupper(g_calls.network_drive) &&
@@ -342,7 +419,8 @@ void record_library_calls(HMODULE module)
         {"advapi32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(open_key)},
         {"advapi32.dll", "RegOpenKeyExW", reinterpret_cast<void*>(open_key_wide)},
         {"kernel32.dll", "SetFileAttributesW", reinterpret_cast<void*>(record_attributes)},
-        {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(refuse_replace)},
+        {"kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(replace_as_told)},
+        {"kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(flush_as_told)},
         {"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(refuse_move)},
         {"kernel32.dll", "GetACP", reinterpret_cast<void*>(system_code_page)},
         {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(convert_as_windows)},
@@ -353,7 +431,9 @@ void record_library_calls(HMODULE module)
         {"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(record_create_file)},
         {"kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(record_get_attributes)},
         {"kernel32.dll", "WriteFile", reinterpret_cast<void*>(write_file)},
-        {"kernel32.dll", "FindFirstFileW", reinterpret_cast<void*>(find_first_file)},
+        {"kernel32.dll", "FindFirstFileW", reinterpret_cast<void*>(list_at_once)},
+        {"kernel32.dll", "FindNextFileW", reinterpret_cast<void*>(next_listed)},
+        {"kernel32.dll", "FindClose", reinterpret_cast<void*>(close_listing)},
         {"kernel32.dll", "GetDriveTypeW", reinterpret_cast<void*>(drive_type)},
         {"kernel32.dll", "DeviceIoControl", reinterpret_cast<void*>(read_link)},
         {"shell32.dll", "ExtractIconW", reinterpret_cast<void*>(record_extract_icon)},

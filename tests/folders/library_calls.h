@@ -6,12 +6,15 @@
 // context, and no call tells whether a context was given back) and what must
 // not really run (WinHelpA). Where Wine is more lenient than Windows, the
 // library meets Windows' rules: a conversion to UTF-8 refuses the best-fit
-// flag and the default-character report.
+// flag and the default-character report, and a swap may fail half-way. Where
+// it is stricter, Windows' rule stands: a folder being listed can be renamed.
 #include <windows.h>
 #include <commctrl.h>
 #include <msi.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct NoticeCall {
@@ -70,6 +73,23 @@ struct LibraryCalls {
     // While set, no file can take another's place, as when another program
     // holds the record open.
     bool refuse_swaps = false;
+    // When set, ReplaceFileW without a backup name fails half-way with this
+    // error, as Windows' may: with ERROR_UNABLE_TO_MOVE_REPLACEMENT the
+    // replaced file is gone, with _2 it lies under the name "moved
+    // aside.ini"; the replacement keeps its own name either way.
+    DWORD swaps_fail_halfway = 0;
+    // While set, no flush of a file reaches the disk, as on a failing one.
+    bool refuse_flushes = false;
+    // Runs as the library creates a new file to write, which it does only
+    // for the copy of a record, between the read of the record and the swap:
+    // another program's write, a folder put in the place of another.
+    std::function<void()> on_new_file;
+    // Runs as the library opens a folder itself, which it does to hold the
+    // record's folder, after the read and before the first write.
+    std::function<void()> on_folder_open;
+    // Attributes that listings add to these paths' entries, as a cloud
+    // drive's placeholders report them (Wine keeps no such bits).
+    std::vector<std::pair<std::wstring, DWORD>> listed_attributes;
     // While set, no folder's attributes can be changed, as on a share that
     // does not grant it.
     bool refuse_folder_attributes = false;

@@ -495,6 +495,93 @@ TEST_F(IconPage, ARemovalThatCouldNotWriteIsNotShownAsDone)
     }
 }
 
+void write_bytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void append_bytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Between the read of the record and its swap: Windows' swap failing
+// half-way, a flush the disk refuses, another program writing the record.
+// The folder always ends with a whole record, with every line of every other
+// program, changed or as it was; the page tells which.
+TEST_F(IconPage, EveryFaultAroundTheSwapEndsWithAWholeRecord)
+{
+    const std::string theirs = "[Other]\r\nKey=Value\r\n";
+    const std::string another_class = "[.ShellClassInfo]\r\nCLSID={00021400-0000-0000-C000-000000000046}\r\n";
+    struct Case {
+        const char* name;
+        bool apply;                 // else the removal
+        DWORD halfway;
+        bool flush_fails;
+        int writes;                 // another program's, one at each copy
+        std::string written;        // what it appends, or writes instead when it names a class
+        bool changed;
+        const char* told = "";
+    } cases[] = {
+        {"the record removed (1176)", false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, false, 0, "", true},
+        {"the record moved aside (1177)", true, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, false, 0, "", true},
+        {"the flush fails", false, 0, true, 0, "", false, "could not be changed"},
+        {"another program writes once", false, 0, false, 1, "[Sync]\r\nState=1\r\n", true},
+        {"another program writes at every try", true, 0, false, 100, "[Sync]\r\nState=1\r\n", false,
+         "Another program"},
+        {"another program writes its class", true, 0, false, 1, another_class + theirs, false, "Another program"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string record = folder.record_path();
+        folder.write_record(c.apply ? theirs : customized_record("IconFileClosed=" + dll + "\r\nIndexClosed=0\r\n") + theirs);
+        open();
+        calls.swaps_fail_halfway = c.halfway;
+        calls.refuse_flushes = c.flush_fails;
+        int writes = c.writes;
+        calls.on_new_file = [&] {
+            if (writes-- <= 0)
+                return;
+            if (c.written.find("CLSID") == std::string::npos)
+                append_bytes(record, c.written);
+            else
+                write_bytes(record, c.written);
+        };
+        const std::string expected = c.written.find("CLSID") != std::string::npos ? c.written : "";
+
+        DialogAnswerer notice(c.apply ? "Apply customization" : "Remove customization", IDOK);
+        if (c.apply) {
+            command(kDefault);
+            sheet->press(PSBTN_APPLYNOW);
+        } else {
+            click(kRemove);
+        }
+
+        EXPECT_EQ(notice.wait(c.changed ? 0 : 5000), !c.changed);
+        EXPECT_NE(notice.text().find(c.told), std::string::npos) << notice.text();
+        if (!expected.empty())
+            EXPECT_EQ(read_file(record), expected);
+        else
+            EXPECT_EQ(customized(), c.apply == c.changed);
+        EXPECT_EQ(ini("Other", "Key"), "Value");
+        EXPECT_EQ(read_file(record).find("[Sync]\r\nState=1\r\n") != std::string::npos, c.writes && expected.empty());
+        EXPECT_EQ(folder.files_named("~*"), 0);
+        calls.swaps_fail_halfway = 0;
+        calls.refuse_flushes = false;
+        calls.on_new_file = nullptr;
+        sheet.reset();
+        offered.reset();
+        DeleteFileA((folder.path() + "\\moved aside.ini").c_str());
+        SetFileAttributesA(record.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 // A record that cannot be written, or a folder that cannot be made
 // read-only (the shell would not read the record), is reported; the record
 // stays as it was, the folder keeps its attributes, OK leaves the sheet open
@@ -561,14 +648,6 @@ TEST_F(IconPage, AnApplyThatCouldNotWriteIsReportedAndStaysPending)
     sheet->press(PSBTN_OK);
     EXPECT_TRUE(customized());
     EXPECT_EQ(calls.notices.size(), 1u);
-}
-
-void write_bytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 // Fills the volume of PATH's drive with one file: afterwards no write of a

@@ -125,7 +125,11 @@ TEST(TreeScan, EntersEveryDirectoryButNameSurrogates)
         {"plain folder", directory, 0, TRUE},
         {"symbolic link", reparse, IO_REPARSE_TAG_SYMLINK, FALSE},
         {"junction or mount point", reparse, IO_REPARSE_TAG_MOUNT_POINT, FALSE},
-        {"cloud-file placeholder", reparse, IO_REPARSE_TAG_CLOUD_6, TRUE},
+        {"cloud drive's folder", reparse, IO_REPARSE_TAG_CLOUD_6, TRUE},
+        // Entering would download its entries (recall on open), or its files.
+        {"cloud folder not yet fetched", reparse | 0x00040000, IO_REPARSE_TAG_CLOUD_6, FALSE},
+        {"cloud folder whose files are not fetched", reparse | 0x00400000, IO_REPARSE_TAG_CLOUD_6, FALSE},
+        {"offline folder", directory | FILE_ATTRIBUTE_OFFLINE, 0, FALSE},
         {"deduplicated folder", reparse, IO_REPARSE_TAG_DEDUP, TRUE},
         // Tag 0 names no kind: the listing did not tell (Wine's never does).
         {"reparse point of untold kind", reparse, 0, FALSE},

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,7 @@ struct RecordCase {
     std::string text;
     After after;
     DWORD attributes = FILE_ATTRIBUTE_HIDDEN;
+    DWORD listed = 0;   // what the listing adds, as a cloud drive's does (Wine keeps no such bit)
 };
 
 std::string record_without_class()
@@ -179,6 +181,9 @@ std::vector<RecordCase> record_cases()
         {"name in capitals", "d:\\caps", "DESKTOP.INI", our_record_text(), After::Cleaned},
         {"class in lower case", "d:\\lower", "Desktop.ini",
          record_of_class("{5e676c24-194a-11d1-9fcb-4854e821e610}"), After::Cleaned},
+        // The profile services take quotes around a value off.
+        {"class in quotes", "d:\\quoted", "Desktop.ini",
+         record_of_class("\"{5E676C24-194A-11d1-9FCB-4854E821E610}\""), After::Cleaned},
         {"no CLSID key", "d:\\plain", "Desktop.ini", record_without_class(), After::IconKeysGone},
         {"another class", "d:\\foreign", "Desktop.ini",
          record_of_class("{00021400-0000-0000-C000-000000000046}"), After::Untouched},
@@ -191,6 +196,9 @@ std::vector<RecordCase> record_cases()
         {"CD-ROM", "f:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"network drive", "g:\\kept", "Desktop.ini", our_record_text(), After::Untouched},
         {"standard icon kept aside", "d:\\standard", "Desktop.ini", record_with_standard_icon(), After::Cleaned},
+        // Its text is still on a cloud drive's server: reading it would fetch it.
+        {"ours, not yet fetched", "d:\\cloud", "Desktop.ini", our_record_text(), After::Untouched,
+         FILE_ATTRIBUTE_HIDDEN, 0x00400000 /* recall on data access */},
         {"read-only and ours", "d:\\locked", "Desktop.ini", our_record_text(), After::Cleaned,
          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
         {"read-only, nothing of ours", "d:\\theirs", "Desktop.ini",
@@ -205,11 +213,16 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
     ASSERT_EQ(GetDriveTypeA("e:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
     ASSERT_EQ(GetDriveTypeA("f:\\"), static_cast<UINT>(DRIVE_CDROM));
     ASSERT_EQ(GetDriveTypeA("g:\\"), static_cast<UINT>(DRIVE_REMOTE));
-    std::vector<RecordCase> cases = record_cases();
+    static std::vector<RecordCase> cases = record_cases();
     for (const RecordCase& c : cases) {
         write_record(c.folder, c.text, c.file_name);
         SetFileAttributesA(record_of(c.folder, c.file_name).c_str(), c.attributes);
     }
+    auto list_as_cloud_drives_do = [](void*) {
+        for (const RecordCase& c : cases)
+            if (c.listed)
+                library_calls().listed_attributes.push_back({widen(record_of(c.folder, c.file_name)), c.listed});
+    };
 
     // A customized folder whose path the code page cannot spell, UTF-16
     // record and all.
@@ -224,7 +237,7 @@ TEST_F(UninstallScan, CleansOnlyRecordsThatAreOursOnFixedDrives)
     WriteFile(file, record_text.c_str(), static_cast<DWORD>(record_text.size() * sizeof(WCHAR)), &written, nullptr);
     CloseHandle(file);
 
-    UninstallRun run = uninstall();
+    UninstallRun run = uninstall(list_as_cloud_drives_do);
     ASSERT_TRUE(run.finished);
 
     WCHAR value[MAX_PATH];
@@ -356,7 +369,52 @@ TEST_F(UninstallScan, DoesNotFollowLinksBackToAnAncestor)
     expect_cleaned("d:\\loops\\a\\inner");
 }
 
-// Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
+// Whoever owns a folder can, between the scan's read of its record and the
+// write, put another folder in its place: one whose Desktop.ini the scan
+// must not write (the public desktop's, under a privileged scan). Whether
+// that happens before the scan holds the folder or as it writes the copy,
+// that file stays byte for byte, and the scan goes on.
+struct Steering {
+    std::function<void()> LibraryCalls::*hook;
+    bool tried = false, moved = false;
+};
+
+void steer(void* context)
+{
+    auto* steering = static_cast<Steering*>(context);
+    library_calls().*steering->hook = [steering] {
+        if (!steering->tried)
+            steering->moved = MoveFileA("d:\\steer\\a", "d:\\steer\\a-away") &&
+                              MoveFileA("d:\\.guarded\\public", "d:\\steer\\a");
+        steering->tried = true;
+    };
+}
+
+TEST_F(UninstallScan, NeverWritesIntoAFolderPutInPlaceOfTheOneItRead)
+{
+    for (auto hook : {&LibraryCalls::on_folder_open, &LibraryCalls::on_new_file}) {
+        const bool at_hold = hook == &LibraryCalls::on_folder_open;
+        SCOPED_TRACE(at_hold ? "before the folder is held" : "as the copy is written");
+        SetUp();
+        const std::string guarded_text = our_record_text() + "[Guard]\r\nKey=kept\r\n";
+        write_record("d:\\.guarded\\public", guarded_text);
+        write_record("d:\\steer\\a", our_record_text());
+        write_record("d:\\steer\\b", our_record_text());
+        Steering steering{hook};
+
+        UninstallRun run = uninstall(steer, &steering);
+
+        ASSERT_TRUE(run.finished);
+        ASSERT_TRUE(steering.tried);
+        EXPECT_TRUE(steering.moved || !at_hold);
+        const std::string guarded = steering.moved ? "d:\\steer\\a" : "d:\\.guarded\\public";
+        EXPECT_EQ(read_file(guarded + "\\Desktop.ini"), guarded_text) << (steering.moved ? "moved" : "held");
+        WIN32_FIND_DATAA found;
+        EXPECT_EQ(FindFirstFileA((guarded + "\\~*").c_str(), &found), INVALID_HANDLE_VALUE);
+        expect_cleaned("d:\\steer\\b");
+    }
+}
+
 // An account that may not remove the program, or a record that cannot be
 // changed: the rest is cleared, and a last box says what stays.
 TEST_F(UninstallScan, SaysWhatTheRemovalCouldNotDo)
@@ -431,6 +489,7 @@ TEST_F(UninstallScan, ThePackagesSearchShowsItsProgressAndStopsOnCancel)
     EXPECT_EQ(finished.log, L"Folder icons: [1] folders cleared, [2] could not be cleared. 2 0");
 }
 
+// Run by scripts/run-scan-test.sh in "none" mode: c: and d: are CD-ROMs.
 TEST(NoFixedDrive, StillAsksNotifiesAndRedraws)
 {
     ASSERT_EQ(scan_prefix_problem(), "") << kScanRefusal;
