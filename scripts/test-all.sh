@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Runs the tests of both builds side by side, each line marked with its lane;
+# Runs the tests of every build side by side, each line marked with its lane;
 # then reports every lane, and fails when any fails.
 # Each build's tests run in two lanes at once, each on its own virtual screen:
 # those that share the build's Wine prefix, one after the other, and those
 # that make a prefix (and a screen or a desk) of their own (label own_prefix).
 # The lanes spend most of their time waiting for Wine and X, not computing.
-# Usage: scripts/test-all.sh BUILD_32 BUILD_64
+# The ARM64 build's lanes first set up the arm64 Wine (where it is missing)
+# and build the tests; then its programs run under that Wine, emulated.
+# Usage: scripts/test-all.sh BUILD_32 BUILD_64 [BUILD_ARM64]
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-route.sh"
 case $wine_route in
@@ -18,6 +20,25 @@ trap 'rm -rf "$logs"' EXIT
 
 shared_prefix_tests() {
   "$here/run-tests.sh" "$1" -LE own_prefix
+}
+
+# The two ARM64 lanes share one set-up and one build: the first lane makes
+# them, the second waits for its word in the file $2.
+arm64_ready() {
+  "$here/install-arm64-route.sh" wine && nice cmake --build "$1"
+}
+
+arm64_shared_prefix_tests() {
+  local ready=$2
+  arm64_ready "$1" && echo ok >"$ready" || { echo failed >"$ready"; return 1; }
+  shared_prefix_tests "$1"
+}
+
+arm64_own_prefix_tests() {
+  local ready=$2
+  while [ ! -s "$ready" ]; do sleep 2; done
+  [ "$(cat "$ready")" = ok ] || { echo "the ARM64 build or its Wine is not ready: no tests run"; return 1; }
+  own_prefix_tests "$1"
 }
 
 # Their scripts make and start their own prefixes: the build's shared
@@ -45,6 +66,12 @@ for build in "$1" "$2"; do
   lanes+=("$name" "$name own")
   first_display=$((first_display + 100))
 done
+if [ -n "${3:-}" ]; then
+  name=$(basename "$3")
+  run_lane "$name" $first_display arm64_shared_prefix_tests "$3" "$logs/arm64-ready" & pids+=($!)
+  run_lane "$name own" $((first_display + 50)) arm64_own_prefix_tests "$3" "$logs/arm64-ready" & pids+=($!)
+  lanes+=("$name" "$name own")
+fi
 status=0
 for pid in "${pids[@]}"; do
   wait "$pid" || status=1
