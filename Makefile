@@ -57,15 +57,18 @@ test: dist
 demo: dist
 	scripts/demo.sh $(BUILD) $(DIST)
 
-# The shipped 32-bit programs' figures, and the 64-bit build's beside them.
-# MINUTES=N: only the show's frame cost, early and late in a run that long,
-# in the 64-bit build.
+# The shipped 32-bit programs' figures, and the 64-bit and ARM64 builds'
+# beside them (ARM64 emulated). MINUTES=N: only the show's frame cost, early
+# and late in a run that long, in the 64-bit build.
 bench: build
 ifdef MINUTES
 	scripts/run-bench.sh $(X64) $(MINUTES)
 else
 	scripts/run-bench.sh $(BUILD)
 	scripts/run-bench.sh $(X64)
+	scripts/install-arm64-route.sh wine
+	cmake --build --preset arm64
+	scripts/run-bench.sh $(ARM64)
 endif
 
 gallery: build

@@ -14,7 +14,7 @@ trap 'rm -rf "$other"' EXIT
 git clone -q "$source" "$other/elsewhere"
 git -C "$other/elsewhere" checkout -q "$(git -C "$source" rev-parse HEAD)"
 # The tests are not shipped: the second build leaves them out.
-for preset in i686 x64; do
+for preset in i686 x64 arm64; do
   (cd "$other/elsewhere" && cmake --preset $preset -DBUILD_TESTING=OFF) >"$other/build.log" 2>&1
 done
 make -C "$other/elsewhere" dist >>"$other/build.log" 2>&1 || { tail -20 "$other/build.log"; exit 1; }
