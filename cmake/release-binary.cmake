@@ -5,8 +5,9 @@
 # be read against exactly the binary that shipped. The tests run the stripped
 # binary too.
 #
-# A link that writes a PDB (RELEASE_SYMBOLS pdb, the ARM64 build) leaves no
-# debug information in the binary: its NAME.pdb goes to symbols/ as it is,
+# A link that writes a PDB (RELEASE_SYMBOLS pdb, the ARM64 build) keeps only
+# the DWARF sections of zig's own runtime objects in the binary, which are
+# stripped: its NAME.pdb goes to symbols/ as it is,
 # named in the binary by file name, with an identity and time stamp drawn from
 # the binary's content (cmake/pe_identity.py), so the same source gives the
 # same bytes.
@@ -15,6 +16,7 @@ function(release_binary target destination)
   if(RELEASE_SYMBOLS STREQUAL pdb)
     set(pdb $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.pdb)
     add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_STRIP} --strip-debug ${binary}
       COMMAND python3 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/pe_identity.py ${binary} ${pdb}
       COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/symbols
       COMMAND ${CMAKE_COMMAND} -E copy ${pdb} $<TARGET_FILE_DIR:${target}>/symbols/

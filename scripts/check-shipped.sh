@@ -28,7 +28,9 @@ fi
 
 for name in "${shipped[@]}"; do
   file=$dist/$name
-  cmp -s "$file" "$build/bin/$name" || fail "$file is not the build's $build/bin/$name"
+  built=$build/bin/$name
+  [ $arm64 = 0 ] || built=$build/bin/$(basename "$name")
+  cmp -s "$file" "$built" || fail "$file is not the build's $built"
   sections=$($objdump -h "$file" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
   [ -z "$sections" ] || fail "$file carries debug sections: $sections"
   if [ $arm64 = 1 ]; then
