@@ -34,6 +34,11 @@ register_emulator() {
     cat /usr/lib/binfmt.d/qemu-aarch64.conf >/proc/sys/fs/binfmt_misc/register
 }
 
+# A private mount namespace: the root's /proc goes away with the command.
+in_root() {
+  unshare -m sh -c 'mount -t proc proc "$0/proc" && exec chroot "$0" "$@"' "$arm64_root" "$@"
+}
+
 # Debian's own Wine for arm64, in a root of its own: the second stage and
 # apt run there under the emulator.
 install_root() {
