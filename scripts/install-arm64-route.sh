@@ -39,6 +39,10 @@ in_root() {
   unshare -m sh -c 'mount -t proc proc "$0/proc" && exec chroot "$0" "$@"' "$arm64_root" "$@"
 }
 
+# The X libraries that Wine's X11 driver loads when they are there, as on
+# this machine: several monitors come through Xinerama.
+x11_libraries=(libxinerama1 libxrandr2 libxcursor1 libxi6 libxcomposite1 libxrender1 libxfixes3 libxxf86vm1)
+
 # Debian's own Wine for arm64, in a root of its own: the second stage and
 # apt run there under the emulator.
 install_root() {
@@ -49,7 +53,8 @@ install_root() {
   in_root /debootstrap/debootstrap --second-stage >/dev/null
   cp /etc/resolv.conf "$arm64_root/etc/resolv.conf"
   in_root apt-get -q update >/dev/null
-  in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine wine64 >/dev/null
+  in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine wine64 \
+    "${x11_libraries[@]}" >/dev/null
   in_root apt-get clean
   use_root_loader
   "$arm64_source/scripts/arm64-wine/wine64" --version
