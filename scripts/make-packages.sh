@@ -80,12 +80,14 @@ fix_package() {
   queries+=(-q "UPDATE Registry SET Root = -1 WHERE Root = 4")
   queries+=(-q "UPDATE Registry SET Value = '#x360100E0' WHERE Name = 'Attributes' AND Value = '360100E0'")
   queries+=(-q "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveExistingProducts'")
-  # Windows Installer gives SystemFolder as the 32-bit system folder
-  # (SysWOW64) on ARM64 Windows too; Wine 8's gives System32 for an ARM64
-  # package, where the 32-bit library would then replace the ARM64 one. The
-  # folder's own name means the same to both.
-  [ "$arch" = arm64 ] &&
+  # Windows Installer gives an ARM64 package System64Folder (System32) and
+  # SystemFolder (SysWOW64, the 32-bit one) as on x64; Wine 8's gives it no
+  # System64Folder, and System32 as SystemFolder. The folders' own names mean
+  # the same to both.
+  if [ "$arch" = arm64 ]; then
+    queries+=(-q "UPDATE CustomAction SET Target = '[WindowsFolder]System32\\' WHERE Action = 'LibraryInSystemFolder'")
     queries+=(-q "UPDATE CustomAction SET Target = '[WindowsFolder]SysWOW64\\' WHERE Action = 'Library32InSystemFolder'")
+  fi
   if [ -f "$sql" ]; then
     while IFS= read -r line; do
       [ -n "$line" ] && queries+=(-q "$line")

@@ -225,6 +225,10 @@ void create_windows_keys()
     }
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
                     "{00000000-0000-0000-0000-000000000001}", REG_SZ, "another", 8);
+    // Windows' classes for 32-bit programs are never empty (the arm64
+    // Wine's are, and its removal would take the empty key along).
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID\\{00000000-0000-0000-0000-000000000001}",
+                    nullptr, REG_SZ, "another", 8);
 }
 
 class Packages : public ::testing::Test {
