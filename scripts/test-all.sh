@@ -22,8 +22,10 @@ shared_prefix_tests() {
   "$here/run-tests.sh" "$1" -LE own_prefix
 }
 
-# The two ARM64 lanes share one set-up and one build: the first lane makes
-# them, the second waits for its word in the file $2.
+# The ARM64 lanes share one set-up and one build: the first lane makes them,
+# the others wait for its word in the file $2. Emulated, the tests with a
+# prefix of their own take longest: they run in two lanes, the setup
+# walkthrough and the packages (each in a fresh prefix) beside the others.
 arm64_ready() {
   "$here/install-arm64-route.sh" wine && nice cmake --build "$1"
 }
@@ -38,13 +40,13 @@ arm64_own_prefix_tests() {
   local ready=$2
   while [ ! -s "$ready" ]; do sleep 2; done
   [ "$(cat "$ready")" = ok ] || { echo "the ARM64 build or its Wine is not ready: no tests run"; return 1; }
-  own_prefix_tests "$1"
+  own_prefix_tests "$1" "${@:3}"
 }
 
 # Their scripts make and start their own prefixes: the build's shared
 # wineserver, which the other lane uses, is left alone.
 own_prefix_tests() {
-  "$here/with-display.sh" ctest --test-dir "$1" --output-on-failure -L own_prefix
+  "$here/with-display.sh" ctest --test-dir "$1" --output-on-failure -L own_prefix "${@:2}"
 }
 
 # Each lane looks for free display numbers in a range of its own: two
@@ -69,8 +71,10 @@ done
 if [ -n "${3:-}" ]; then
   name=$(basename "$3")
   run_lane "$name" $first_display arm64_shared_prefix_tests "$3" "$logs/arm64-ready" & pids+=($!)
-  run_lane "$name own" $((first_display + 50)) arm64_own_prefix_tests "$3" "$logs/arm64-ready" & pids+=($!)
-  lanes+=("$name" "$name own")
+  setup='folders_readme_walkthrough|^packages$'
+  run_lane "$name own" $((first_display + 50)) arm64_own_prefix_tests "$3" "$logs/arm64-ready" -E "$setup" & pids+=($!)
+  run_lane "$name setup" $((first_display + 75)) arm64_own_prefix_tests "$3" "$logs/arm64-ready" -R "$setup" & pids+=($!)
+  lanes+=("$name" "$name own" "$name setup")
 fi
 status=0
 for pid in "${pids[@]}"; do
