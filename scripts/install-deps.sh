@@ -15,7 +15,11 @@ packages=(
   python3
   # The setup packages, their signatures, and the same bytes from every build.
   wixl msitools faketime osslsigncode
+  # The ARM64 build's resources and objects, and its Wine (scripts/install-arm64-route.sh).
+  llvm-14 clang-14 debootstrap qemu-user-static patchelf
 )
+# zig comes from the npm registry; a node from elsewhere may bring its own npm.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 arch_missing=0
@@ -38,3 +42,5 @@ fi
 
 # Where the kernel cannot run 32-bit programs, the 32-bit Wine runs emulated.
 "$here/install-wine-route.sh"
+# The ARM64 build's compiler and Wine.
+"$here/install-arm64-route.sh"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the setup packages from the staged files, the same bytes from the
-# same files every time: dist/saver.msi, dist/folders.msi (32-bit Windows)
-# and dist/x64/folders.msi (64-bit Windows).
+# same files every time: dist/saver.msi, dist/folders.msi (32-bit Windows),
+# dist/x64/folders.msi (64-bit Windows), and dist/arm64/saver.msi and
+# dist/arm64/folders.msi (ARM64 Windows) when the ARM64 build is staged.
 # Usage: scripts/make-packages.sh BUILD_32 DIST [OUT VERSION_SUFFIX]
 #   BUILD_32 is the 32-bit build folder, which holds the products' icons.
 #   OUT and VERSION_SUFFIX make packages of a later version into OUT instead
@@ -34,14 +35,19 @@ code_of() {
 }
 
 # package WXS SQL OUTPUT RC ARCH ICON FILES...: FILES of DIST, ICON of BUILD_32.
+# A file given as FROM=TO is staged under another name. wixl has no ARM64
+# target: an arm64 package is the x64 one, staged with the ARM64 binaries in
+# the x64 ones' places, and marked for ARM64 Windows in its summary, which
+# Windows Installer reads (an x64 Windows refuses it).
 package() {
-  local wxs=$1 sql=$2 output=$3 rc=$4 arch=$5 icon=$6
+  local wxs=$1 sql=$2 output=$3 rc=$4 arch=$5 icon=$6 wixl_arch=$5
   shift 6
+  [ "$arch" = arm64 ] && wixl_arch=x64
   local stage="$work/$(basename "$output" .msi)-$arch" file
   mkdir -p "$stage/x64"
   cp "$build/$icon" "$stage/"
   for file in "$@"; do
-    cp "$dist/$file" "$stage/$file"
+    cp "$dist/${file%%=*}" "$stage/${file#*=}"
   done
   find "$stage" -exec touch -h -d "@$epoch" {} +
   local version maker upgrade
@@ -55,10 +61,10 @@ package() {
   # wixl finds the files relative to its source.
   cp "$wxs" "$stage/package.wxs"
   (cd "$stage" && faketime -f "@$(date -d "@$epoch" '+%Y-%m-%d %H:%M:%S')" \
-    wixl -a "$arch" -D Arch="$arch" -D Version="$version" -D Maker="$maker" -D ProductCode="$product" \
+    wixl -a "$wixl_arch" -D Arch="$wixl_arch" -D Version="$version" -D Maker="$maker" -D ProductCode="$product" \
       -o package.msi package.wxs)
   mv "$stage/package.msi" "$output"
-  fix_package "$output" "$sql" "{$(code_of "$upgrade" "$version $arch $sums $(sha256sum <"$wxs")")}"
+  fix_package "$output" "$sql" "{$(code_of "$upgrade" "$version $arch $sums $(sha256sum <"$wxs")")}" "$arch"
   "$here/sign.sh" "$output"
 }
 
@@ -70,10 +76,18 @@ package() {
 # afterInstallValidate has it), components have no conditions (SQL, beside
 # the package's source).
 fix_package() {
-  local msi=$1 sql=$2 code=$3 queries=() line
+  local msi=$1 sql=$2 code=$3 arch=$4 queries=() line
   queries+=(-q "UPDATE Registry SET Root = -1 WHERE Root = 4")
   queries+=(-q "UPDATE Registry SET Value = '#x360100E0' WHERE Name = 'Attributes' AND Value = '360100E0'")
   queries+=(-q "UPDATE InstallExecuteSequence SET Sequence = 1401 WHERE Action = 'RemoveExistingProducts'")
+  # Windows Installer gives an ARM64 package System64Folder (System32) and
+  # SystemFolder (SysWOW64, the 32-bit one) as on x64; Wine 8's gives it no
+  # System64Folder, and System32 as SystemFolder. The folders' own names mean
+  # the same to both.
+  if [ "$arch" = arm64 ]; then
+    queries+=(-q "UPDATE CustomAction SET Target = '[WindowsFolder]System32\\' WHERE Action = 'LibraryInSystemFolder'")
+    queries+=(-q "UPDATE CustomAction SET Target = '[WindowsFolder]SysWOW64\\' WHERE Action = 'Library32InSystemFolder'")
+  fi
   if [ -f "$sql" ]; then
     while IFS= read -r line; do
       [ -n "$line" ] && queries+=(-q "$line")
@@ -83,6 +97,7 @@ fix_package() {
   title=$(msiinfo suminfo "$msi" | sed -n 's/^Subject: //p')
   author=$(msiinfo suminfo "$msi" | sed -n 's/^Author: //p')
   template=$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')
+  [ "$arch" = arm64 ] && template="Arm64;${template#*;}"
   msibuild "$msi" "${queries[@]}" -s "$title" "$author" "$template" "$code"
 }
 
@@ -92,3 +107,9 @@ package "$source/folders/res/folders.wxs" none "$out/folders.msi" \
   "$source/folders/res/folders.rc" x86 folders/product.ico folders.dll
 package "$source/folders/res/folders.wxs" none "$out/x64/folders.msi" \
   "$source/folders/res/folders.rc" x64 folders/product.ico folders.dll x64/folders.dll
+if [ -f "$dist/arm64/folders.dll" ]; then
+  package "$source/saver/res/saver.wxs" "$source/saver/res/saver.sql" "$out/arm64/saver.msi" \
+    "$source/saver/res/saver.rc" arm64 saver/saver.ico arm64/saver.scr=saver.scr arm64/vorant.wav=vorant.wav
+  package "$source/folders/res/folders.wxs" none "$out/arm64/folders.msi" \
+    "$source/folders/res/folders.rc" arm64 folders/product.ico folders.dll arm64/folders.dll=x64/folders.dll
+fi

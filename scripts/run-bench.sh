@@ -17,7 +17,10 @@ start_wineserver
 trap stop_wineserver EXIT
 log="$build_dir/bench.log"
 : >"$log"
-if [ "$WINEARCH" = win32 ] && [ "$wine_route" = emulated ]; then
+if [ "$wine_arm64" = 1 ]; then
+  echo "==== $build: ARM64 programs, the arm64 Wine emulated by qemu-aarch64:"
+  echo "==== times say nothing about native speed; ratios within this build hold"
+elif [ "$WINEARCH" = win32 ] && [ "$wine_route" = emulated ]; then
   echo "==== $build: 32-bit programs, Wine's loader emulated by qemu-i386:"
   echo "==== times say little about native speed; ratios within this build hold"
 elif [ "$WINEARCH" = win32 ]; then

@@ -4,8 +4,17 @@
 build_dir=$(cd "${1:?build folder}" && pwd)
 . "$(dirname "${BASH_SOURCE[0]}")/wine-route.sh"
 export WINEPREFIX="$build_dir/wineprefix"
-# A 64-bit build runs in a 64-bit prefix (wine64), the 32-bit one in win32.
-if grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build_dir/CMakeCache.txt"; then
+# A 64-bit build runs in a 64-bit prefix (wine64), the 32-bit one in win32;
+# the ARM64 build under the arm64 Wine (scripts/arm64-wine), emulated.
+wine_arm64=0
+if grep -qs '^CMAKE_TOOLCHAIN_FILE:.*aarch64' "$build_dir/CMakeCache.txt"; then
+  PATH=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/arm64-wine:$PATH
+  # A program's first start there takes seconds: the tests wait longer.
+  export TEST_TIME_SCALE=3
+  wine_arm64=1
+  export WINEARCH=win64
+  wine_native=wine64
+elif grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build_dir/CMakeCache.txt"; then
   export WINEARCH=win64
   wine_native=wine64
 else

@@ -20,10 +20,15 @@
 
 namespace {
 
-#ifdef _WIN64
+#if defined(__aarch64__)
+const char kFoldersPackage[] = "arm64\\folders.msi";
+const char kSaverPackage[] = "arm64\\saver.msi";
+#elif defined(_WIN64)
 const char kFoldersPackage[] = "x64\\folders.msi";
+const char kSaverPackage[] = "saver.msi";
 #else
 const char kFoldersPackage[] = "folders.msi";
+const char kSaverPackage[] = "saver.msi";
 #endif
 const char kFolder[] = "d:\\Holiday";
 const char kClassKey[] = "Software\\Classes\\CLSID\\{5E676C24-194A-11d1-9FCB-4854E821E610}";
@@ -52,6 +57,30 @@ std::string registry_text(HKEY root, const std::string& key, const char* name, R
         RegCloseKey(opened);
     }
     return text;
+}
+
+// The processor a program or library is built for (its PE header's machine).
+WORD machine_of(const std::string& file)
+{
+    HANDLE opened = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    IMAGE_DOS_HEADER dos = {};
+    IMAGE_NT_HEADERS nt = {};
+    DWORD read = 0;
+    if (opened != INVALID_HANDLE_VALUE) {
+        ReadFile(opened, &dos, sizeof dos, &read, nullptr);
+        SetFilePointer(opened, dos.e_lfanew, nullptr, FILE_BEGIN);
+        ReadFile(opened, &nt, sizeof nt, &read, nullptr);
+        CloseHandle(opened);
+    }
+    return nt.FileHeader.Machine;
+}
+
+// The package of this test's width installs binaries of this test's processor.
+WORD our_machine()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return machine_of(path);
 }
 
 std::string library_path(HKEY root)
@@ -199,6 +228,10 @@ void create_windows_keys()
     }
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
                     "{00000000-0000-0000-0000-000000000001}", REG_SZ, "another", 8);
+    // Windows' classes for 32-bit programs are never empty (the arm64
+    // Wine's are, and its removal would take the empty key along).
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID\\{00000000-0000-0000-0000-000000000001}",
+                    nullptr, REG_SZ, "another", 8);
 }
 
 class Packages : public ::testing::Test {
@@ -232,13 +265,14 @@ TEST_F(Packages, FolderIconsForTheUserUpgradeAndRemove)
     ASSERT_EQ(run_msiexec(std::string("/i s:\\") + kFoldersPackage + " /qn"), 0u);
     std::string library = user_programs("Folder icons") + "\\folders.dll";
     ASSERT_TRUE(path_exists(library)) << library;
+    EXPECT_EQ(machine_of(library), our_machine());
     EXPECT_EQ(lstrcmpiA(library_path(HKEY_CURRENT_USER).c_str(), library.c_str()), 0) << library_path(HKEY_CURRENT_USER);
     EXPECT_EQ(library_path(HKEY_LOCAL_MACHINE), "<missing>") << "registered for every user";
     EXPECT_EQ(registry_text(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
                             "{5E676C24-194A-11d1-9FCB-4854E821E610}"), "Folder icons");
 #ifdef _WIN64
     std::string library32 = user_programs("Folder icons") + "\\x86\\folders.dll";
-    EXPECT_TRUE(path_exists(library32)) << library32;
+    EXPECT_EQ(machine_of(library32), IMAGE_FILE_MACHINE_I386) << library32;
     EXPECT_EQ(lstrcmpiA(library32_path(HKEY_CURRENT_USER).c_str(), library32.c_str()), 0)
         << library32_path(HKEY_CURRENT_USER);
 #endif
@@ -269,12 +303,13 @@ TEST_F(Packages, FolderIconsForEveryUser)
     ASSERT_EQ(run_msiexec(std::string("/i s:\\") + kFoldersPackage + " /qn ALLUSERS=1"), 0u);
     std::string library = known_folder(CSIDL_SYSTEM) + "\\folders.dll";
     ASSERT_TRUE(path_exists(library)) << library;
+    EXPECT_EQ(machine_of(library), our_machine());
     EXPECT_EQ(lstrcmpiA(library_path(HKEY_LOCAL_MACHINE).c_str(), library.c_str()), 0) << library_path(HKEY_LOCAL_MACHINE);
     EXPECT_EQ(library_path(HKEY_CURRENT_USER), "<missing>") << "registered for the user alone";
     EXPECT_FALSE(path_exists(user_programs("Folder icons")));
 #ifdef _WIN64
     std::string library32 = known_folder(CSIDL_SYSTEMX86) + "\\folders.dll";
-    EXPECT_TRUE(path_exists(library32)) << library32;
+    EXPECT_EQ(machine_of(library32), IMAGE_FILE_MACHINE_I386) << library32;
     EXPECT_EQ(lstrcmpiA(library32_path(HKEY_LOCAL_MACHINE).c_str(), library32.c_str()), 0)
         << library32_path(HKEY_LOCAL_MACHINE);
 #endif
@@ -331,23 +366,26 @@ std::string chosen_saver()
 TEST_F(Packages, ScreenSaverForTheUserAndForEveryUser)
 {
     std::string before = chosen_saver();
-    ASSERT_EQ(run_msiexec("/i s:\\saver.msi /qn"), 0u);
+    ASSERT_EQ(run_msiexec(std::string("/i s:\\") + kSaverPackage + " /qn"), 0u);
     std::string saver = user_programs("3D Vorant") + "\\saver.scr";
     ASSERT_TRUE(path_exists(saver)) << saver;
+#if defined(__aarch64__)
+    EXPECT_EQ(machine_of(saver), our_machine());
+#endif
     EXPECT_TRUE(path_exists(user_programs("3D Vorant") + "\\vorant.wav"));
     EXPECT_EQ(lstrcmpiA(chosen_saver().c_str(), saver.c_str()), 0) << chosen_saver();
     expect_one_entry("3D Vorant screen saver", version_text(saver), "Vorant team");
-    ASSERT_EQ(run_msiexec("/x s:\\saver.msi /qn"), 0u);
+    ASSERT_EQ(run_msiexec(std::string("/x s:\\") + kSaverPackage + " /qn"), 0u);
     EXPECT_EQ(chosen_saver(), before);
     expect_all_gone({saver, user_programs("3D Vorant")});
 
-    ASSERT_EQ(run_msiexec("/i s:\\saver.msi /qn ALLUSERS=1"), 0u);
+    ASSERT_EQ(run_msiexec(std::string("/i s:\\") + kSaverPackage + " /qn ALLUSERS=1"), 0u);
     std::string windows = known_folder(CSIDL_WINDOWS);
     EXPECT_TRUE(path_exists(windows + "\\saver.scr"));
     EXPECT_TRUE(path_exists(windows + "\\vorant.wav"));
     EXPECT_EQ(chosen_saver(), before);
     expect_one_entry("3D Vorant screen saver", version_text(windows + "\\saver.scr"), "Vorant team");
-    ASSERT_EQ(run_msiexec("/x s:\\saver.msi /qn ALLUSERS=1"), 0u);
+    ASSERT_EQ(run_msiexec(std::string("/x s:\\") + kSaverPackage + " /qn ALLUSERS=1"), 0u);
     expect_all_gone({windows + "\\saver.scr", windows + "\\vorant.wav"});
 }
 

@@ -1,5 +1,7 @@
 #include "support/programs.h"
 
+#include <cstdlib>
+
 std::string sibling_path(const char* name)
 {
     char path[MAX_PATH];
@@ -55,6 +57,15 @@ DWORD wait_for_exit(Program& program, DWORD timeout_ms)
 
 namespace {
 
+// A wait for a window bounds how slow the platform may be; an emulated one
+// (the ARM64 build's Wine) names how much slower it is in TEST_TIME_SCALE.
+DWORD scaled(DWORD timeout_ms)
+{
+    char value[16] = "";
+    int scale = GetEnvironmentVariableA("TEST_TIME_SCALE", value, sizeof value) ? atoi(value) : 1;
+    return scale > 1 ? timeout_ms * scale : timeout_ms;
+}
+
 struct WindowSearch {
     DWORD process_id;
     const char* class_name;
@@ -87,7 +98,7 @@ HWND wait_for_window(const Program& program, const char* class_name, DWORD timeo
         if (search.found)
             return search.found;
         pump_messages(20);
-    } while (GetTickCount() - start < timeout_ms);
+    } while (GetTickCount() - start < scaled(timeout_ms));
     return nullptr;
 }
 
@@ -101,7 +112,7 @@ HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms)
         if (child && IsWindowVisible(child))
             return child;
         pump_messages(20);
-    } while (GetTickCount() - start < timeout_ms);
+    } while (GetTickCount() - start < scaled(timeout_ms));
     return nullptr;
 }
 
