@@ -20,6 +20,8 @@ elif grep -qs '^CMAKE_LINKER:.*x86_64-w64-mingw32' "$build_dir/CMakeCache.txt"; 
 else
   export WINEARCH=win32
   wine_native=wine
+  # The 32-bit loader under qemu-i386 is up to ten times slower.
+  [ "$wine_route" != emulated ] || export TEST_TIME_SCALE=10
 fi
 # Wine's own tools in the prefix's native width (a 32-bit reg.exe would write
 # to the 32-bit view of the registry).

@@ -20,5 +20,3 @@ else
   PATH=/usr/lib/wine:$PATH
 fi
 export PATH
-# The tests take their time limits from it.
-export TESTS_WINE_ROUTE=$wine_route

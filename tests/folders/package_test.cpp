@@ -88,12 +88,14 @@ std::string library_path(HKEY root)
     return registry_text(root, std::string(kClassKey) + "\\InProcServer32", nullptr);
 }
 
+#ifdef _WIN64
 // The class as 32-bit programs see it on 64-bit Windows.
 std::string library32_path(HKEY root)
 {
     return registry_text(root, "Software\\Classes\\Wow6432Node\\CLSID\\{5E676C24-194A-11d1-9FCB-4854E821E610}\\InProcServer32",
                          nullptr, KEY_WOW64_64KEY);
 }
+#endif
 
 std::string version_text(const std::string& file)
 {

@@ -57,8 +57,9 @@ DWORD wait_for_exit(Program& program, DWORD timeout_ms)
 
 namespace {
 
-// A wait for a window bounds how slow the platform may be; an emulated one
-// (the ARM64 build's Wine) names how much slower it is in TEST_TIME_SCALE.
+// A wait bounds how slow the platform may be; an emulated one (the ARM64
+// build's Wine, the 32-bit loader under qemu-i386) names how much slower it
+// is in TEST_TIME_SCALE.
 DWORD scaled(DWORD timeout_ms)
 {
     char value[16] = "";
@@ -171,7 +172,5 @@ std::wstring wide(const std::string& text)
 
 DWORD route_ms(DWORD native_ms)
 {
-    char route[32] = "";
-    GetEnvironmentVariableA("TESTS_WINE_ROUTE", route, sizeof route);
-    return lstrcmpiA(route, "emulated") == 0 ? native_ms * 10 : native_ms;
+    return scaled(native_ms);
 }

@@ -36,8 +36,8 @@ HWND wait_for_child(HWND parent, const char* class_name, DWORD timeout_ms);
 // Runs messages of this thread for a while (keeps our own windows alive).
 void pump_messages(DWORD ms);
 
-// A time limit measured where 32-bit Wine runs natively, for the route this
-// run takes (TESTS_WINE_ROUTE): the emulated route is up to ten times slower.
+// A time limit measured where Wine runs natively, for the route this run
+// takes (TEST_TIME_SCALE): an emulated one is up to ten times slower.
 DWORD route_ms(DWORD native_ms);
 
 // Polls the condition, running our messages meanwhile; false on timeout.
