@@ -100,11 +100,37 @@ BOOL WINAPI count_notice_given_back(HPOWERNOTIFY notice)
         "user32.dll", "UnregisterPowerSettingNotification")(notice);
 }
 
+// A watcher holds the show still in its wait, where the system has put its
+// last frame on the screen: the show says so through show_held and waits
+// until show_let_go is set.
+std::atomic<bool> hold_wanted;
+HANDLE show_held = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+HANDLE show_let_go = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+
 DWORD WINAPI count_wait(DWORD count, const HANDLE* handles, DWORD timeout, DWORD mask, DWORD flags)
 {
     ++waits_made;
-    return system_entry<decltype(&MsgWaitForMultipleObjectsEx)>(
+    DWORD woke = system_entry<decltype(&MsgWaitForMultipleObjectsEx)>(
         "user32.dll", "MsgWaitForMultipleObjectsEx")(count, handles, timeout, mask, flags);
+    if (hold_wanted) {
+        SetEvent(show_held);
+        WaitForSingleObject(show_let_go, INFINITE);
+    }
+    return woke;
+}
+
+// A show that rests, or has ended, is not waited for long.
+void hold_the_show(bool hold)
+{
+    if (hold) {
+        ResetEvent(show_let_go);
+        ResetEvent(show_held);
+        hold_wanted = true;
+        WaitForSingleObject(show_held, route_ms(200));
+    } else {
+        hold_wanted = false;
+        SetEvent(show_let_go);
+    }
 }
 
 BOOL WINAPI count_peek(MSG* message, HWND window, UINT first, UINT last, UINT flags)
@@ -222,7 +248,7 @@ int thread_count()
 void count_lit_pixels(Observation& seen)
 {
     RECT area = {view_left, view_top, view_left + view_width, view_top + view_height};
-    LitPixels lit = count_lit_pixels_on_screen(area, view_width / 600);
+    LitPixels lit = count_lit_pixels_on_screen(area, view_width / 600, hold_the_show);
     seen.lit_inside = lit.inside;
     seen.lit_outside = lit.outside;
 }
@@ -638,7 +664,7 @@ void double_the_dpi_and_back(Observation&)
                  reinterpret_cast<LPARAM>(&suggested));
     Sleep(200);  // a few frames at the new scale
     SetRect(&doubled_seen.view, view_left, view_top, view_left + view_width, view_top + view_height);
-    doubled_seen.lit = count_lit_pixels_on_screen(doubled_seen.view, 2);
+    doubled_seen.lit = count_lit_pixels_on_screen(doubled_seen.view, 2, hold_the_show);
     // Squares all over the large area, as a large figure leaves them.
     HDC dc = GetDC(main_window);
     PatBlt(dc, view_left, view_top, view_width, view_height, WHITENESS);
