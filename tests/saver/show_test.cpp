@@ -119,6 +119,20 @@ DWORD WINAPI count_wait(DWORD count, const HANDLE* handles, DWORD timeout, DWORD
     return woke;
 }
 
+// The process the preview's host window is said to belong to, when set: a
+// window that stays while its process is gone.
+HWND said_host_window;
+DWORD said_host_process;
+
+DWORD WINAPI say_window_owner(HWND window, DWORD* process)
+{
+    DWORD thread = system_entry<decltype(&GetWindowThreadProcessId)>(
+        "user32.dll", "GetWindowThreadProcessId")(window, process);
+    if (window == said_host_window && said_host_process && process)
+        *process = said_host_process;
+    return thread;
+}
+
 // A show that rests, or has ended, is not waited for long.
 void hold_the_show(bool hold)
 {
@@ -216,6 +230,8 @@ void watch_system_calls()
     patch_import(test, "user32.dll", "MsgWaitForMultipleObjectsEx",
                  reinterpret_cast<void*>(count_wait));
     patch_import(test, "user32.dll", "PeekMessageA", reinterpret_cast<void*>(count_peek));
+    patch_import(test, "user32.dll", "GetWindowThreadProcessId",
+                 reinterpret_cast<void*>(say_window_owner));
 }
 
 // The show's thread, the test's main one.
@@ -779,6 +795,68 @@ TEST(PreviewShow, RestsWhileItCannotBeSeen)
     expect_rested(preview_off_seen, "display off");
     EXPECT_EQ(display_notices_held, 0) << "the display notice was not given back";
     EXPECT_EQ(periods_held, 0) << "the fine timer was not given back";
+}
+
+struct HostEnd {
+    HANDLE process;
+    DWORD ended;
+};
+
+// Ends the host's process once the preview is drawn; a show that does not
+// end with it is ended a few seconds later, so that its test fails.
+DWORD WINAPI end_the_host(LPVOID parameter)
+{
+    auto* host = static_cast<HostEnd*>(parameter);
+    DWORD start = GetTickCount();
+    while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
+        Sleep(5);
+    Sleep(300);
+    TerminateProcess(host->process, 1);
+    WaitForSingleObject(host->process, INFINITE);
+    host->ended = GetTickCount();
+    if (WaitForSingleObject(show_over, route_ms(3000)) == WAIT_TIMEOUT)
+        PostMessageA(preview_host, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// The host's window stays, and answers every look the preview takes, while
+// the process it is said to belong to has ended: only the wait on that
+// process ends the show.
+TEST(PreviewShow, EndsWithItsHostsProcess)
+{
+    prepare_show();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    char command[] = "notepad.exe";
+    ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    CloseHandle(info.hThread);
+    preview_host = CreateWindowExA(0, "STATIC", "settings", WS_POPUP | WS_VISIBLE, 100, 100, 152,
+                                   112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    said_host_window = preview_host;
+    said_host_process = info.dwProcessId;
+    show_over = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HostEnd host = {info.hProcess, 0};
+    HANDLE watcher = CreateThread(nullptr, 0, end_the_host, &host, 0, nullptr);
+    run_preview(preview_host);
+    DWORD show_ended = GetTickCount();
+    SetEvent(show_over);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    CloseHandle(show_over);
+    CloseHandle(show_thread);
+    CloseHandle(info.hProcess);
+    said_host_process = 0;
+    // The preview's window goes with it, and leaves its WM_QUIT behind.
+    DestroyWindow(preview_host);
+    MSG left;
+    while (PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE))
+        continue;
+    ASSERT_NE(host.ended, 0u) << "no preview was drawn";
+    EXPECT_LT(show_ended - host.ended, route_ms(1000)) << "ms the show outlived its host";
 }
 
 struct Placement {
