@@ -247,6 +247,23 @@ double thread_cpu_ms(HANDLE thread)
     return (k.QuadPart + u.QuadPart) / 10000.0;
 }
 
+// The step in which the threads' clock moves (10 ms under Wine, about 15.6
+// on Windows), seen by keeping this thread busy until it moves twice.
+double thread_clock_tick_ms()
+{
+    static double tick = 0;
+    HANDLE self = GetCurrentThread();
+    for (double start = thread_cpu_ms(self), moved = start; tick == 0;) {
+        double now = thread_cpu_ms(self);
+        if (now == moved)
+            continue;
+        if (moved != start)
+            tick = now - moved;
+        moved = now;
+    }
+    return tick;
+}
+
 int thread_count()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -471,7 +488,7 @@ TEST(ShowThatCannotBeSetUp, EndsAtOnceWithAnErrorCode)
         CloseHandle(watcher);
         CloseHandle(show_over);
         EXPECT_EQ(code, show_failed);
-        EXPECT_LT(took, 1000u) << "ms before the show gave up";
+        EXPECT_LT(took, route_ms(1000)) << "ms before the show gave up";
         EXPECT_EQ(cursor_count(), cursor_before) << "the cursor stayed hidden";
         BOOL running = TRUE;
         SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
@@ -526,7 +543,7 @@ TEST(FullScreenShow, ClosingTheWindowSkipsTheClosingSequence)
     DeleteFileW(sound_path);
     // Nothing of the show waits for the sound once the window is gone.
     ASSERT_GT(seen.sound_left_at_end, 300);
-    EXPECT_LT(static_cast<int>(seen.show_ended - seen.window_gone), 300);
+    EXPECT_LT(seen.show_ended - seen.window_gone, route_ms(300));
     EXPECT_EQ(seen.threads_after, seen.threads_before) << "a thread of the show outlived it";
     EXPECT_EQ(display_notices_held, 0) << "the display notice was not given back";
     EXPECT_EQ(periods_held, 0) << "the fine timer was not given back";
@@ -587,9 +604,12 @@ void expect_rested(const RestSeen& rest, const char* why)
     SCOPED_TRACE(why);
     EXPECT_EQ(rest.frames, 0) << "frames drawn for nobody";
     EXPECT_FALSE(rest.moved) << "the animation went on";
-    EXPECT_LE(rest.cpu_ms, 20) << "ms of the show's thread while it rested";
+    // A wake to look at the queue may be charged a whole tick of the clock;
+    // a show that drew on, or spun, would use many.
+    double allowed = route_ms(2) * thread_clock_tick_ms();
+    EXPECT_LE(rest.cpu_ms, allowed) << "ms of the show's thread while it rested";
     EXPECT_EQ(rest.periods_held, 0) << "the fine timer was held";
-    EXPECT_LT(rest.back_ms, 1000u) << "the show did not go on";
+    EXPECT_LT(rest.back_ms, route_ms(1000)) << "the show did not go on";
     EXPECT_LE(rest.frames_after, frames_per_second * rest.after_ms / 1000 + 2)
         << rest.frames_after << " frames in " << rest.after_ms << " ms";
 }
@@ -649,7 +669,7 @@ TEST(FullScreenShow, InputWhileTheDisplayIsOffEndsAtOnce)
 {
     Observation seen = run_watched_show(WM_KEYDOWN, turn_the_display_off_and_press_a_key);
     ASSERT_TRUE(seen.window_found);
-    EXPECT_LT(seen.show_ended - seen.asked_to_end, 1000u) << "ms from the key to the end";
+    EXPECT_LT(seen.show_ended - seen.asked_to_end, route_ms(1000)) << "ms from the key to the end";
     EXPECT_EQ(seen.sounds_started, 0) << "the closing sound was played";
     EXPECT_LT(figure, figure_count) << "the collapse or the burst began";
     BOOL running_after = TRUE;
@@ -799,7 +819,7 @@ TEST(PreviewShow, RestsWhileItCannotBeSeen)
 
 struct HostEnd {
     HANDLE process;
-    DWORD ended;
+    DWORD ended;  // as it was asked to end
 };
 
 // Ends the host's process once the preview is drawn; a show that does not
@@ -811,9 +831,8 @@ DWORD WINAPI end_the_host(LPVOID parameter)
     while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
         Sleep(5);
     Sleep(300);
-    TerminateProcess(host->process, 1);
-    WaitForSingleObject(host->process, INFINITE);
     host->ended = GetTickCount();
+    TerminateProcess(host->process, 1);
     if (WaitForSingleObject(show_over, route_ms(3000)) == WAIT_TIMEOUT)
         PostMessageA(preview_host, WM_CLOSE, 0, 0);
     return 0;
