@@ -42,8 +42,29 @@ Hues hues_of(const ScreenShot& shot)
     return hues;
 }
 
+// The closing sound is read beside the program when the close asks for it,
+// and not before: its last access, set far back, moves then. The file system
+// keeps the access time of a file read after it was last written.
+const FILETIME long_ago = {0x256D4000, 0x01BF53EB};  // 1 January 2000
+
+FILETIME sound_read_at(bool set_long_ago)
+{
+    std::string path = sibling_path("vorant.wav");
+    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    FILETIME read = {};
+    if (set_long_ago)
+        SetFileTime(file, nullptr, &long_ago, nullptr);
+    GetFileTime(file, nullptr, &read, nullptr);
+    CloseHandle(file);
+    return read;
+}
+
 TEST(FullScreenShow, RunsUntilAKeyPressThenClosesWithExitCodeZero)
 {
+    FILETIME set = sound_read_at(true);
+    ASSERT_EQ(CompareFileTime(&set, &long_ago), 0) << "the sound's access time cannot be set";
     Program saver = start_program("saver.scr", "/s");
     ASSERT_TRUE(saver.process) << "error " << GetLastError();
     HWND window = wait_for_window(saver, "VorantScreenSaverClass", 10000);
@@ -59,6 +80,8 @@ TEST(FullScreenShow, RunsUntilAKeyPressThenClosesWithExitCodeZero)
     EXPECT_FALSE(has_exited(saver, 1000)) << "the show ended without input";
     // Made top-most just after creation, so looked at once the show runs.
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
+    FILETIME before_the_close = sound_read_at(false);
+    EXPECT_EQ(CompareFileTime(&before_the_close, &long_ago), 0) << "the sound was read at the start";
     press_space();
     DWORD pressed = GetTickCount();
     // The collapse, then the burst, as the screen shows them: each lasts a
@@ -81,6 +104,8 @@ TEST(FullScreenShow, RunsUntilAKeyPressThenClosesWithExitCodeZero)
     // 60 frames per second.
     DWORD code = wait_for_exit(saver, 8000);
     EXPECT_EQ(code, 0u) << "exit code " << code << " (STILL_ACTIVE: the show did not end)";
+    FILETIME after_the_close = sound_read_at(false);
+    EXPECT_GT(CompareFileTime(&after_the_close, &long_ago), 0) << "the close never read its sound";
     std::printf("the show ended %lu ms after the key press (red at %lu ms, cyan at %lu ms)\n",
                 GetTickCount() - pressed, red_seen - pressed, cyan_seen - pressed);
 }

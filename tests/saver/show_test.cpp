@@ -100,11 +100,51 @@ BOOL WINAPI count_notice_given_back(HPOWERNOTIFY notice)
         "user32.dll", "UnregisterPowerSettingNotification")(notice);
 }
 
+// A watcher holds the show still in its wait, where the system has put its
+// last frame on the screen: the show says so through show_held and waits
+// until show_let_go is set.
+std::atomic<bool> hold_wanted;
+HANDLE show_held = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+HANDLE show_let_go = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+
 DWORD WINAPI count_wait(DWORD count, const HANDLE* handles, DWORD timeout, DWORD mask, DWORD flags)
 {
     ++waits_made;
-    return system_entry<decltype(&MsgWaitForMultipleObjectsEx)>(
+    DWORD woke = system_entry<decltype(&MsgWaitForMultipleObjectsEx)>(
         "user32.dll", "MsgWaitForMultipleObjectsEx")(count, handles, timeout, mask, flags);
+    if (hold_wanted) {
+        SetEvent(show_held);
+        WaitForSingleObject(show_let_go, INFINITE);
+    }
+    return woke;
+}
+
+// The process the preview's host window is said to belong to, when set: a
+// window that stays while its process is gone.
+HWND said_host_window;
+DWORD said_host_process;
+
+DWORD WINAPI say_window_owner(HWND window, DWORD* process)
+{
+    DWORD thread = system_entry<decltype(&GetWindowThreadProcessId)>(
+        "user32.dll", "GetWindowThreadProcessId")(window, process);
+    if (window == said_host_window && said_host_process && process)
+        *process = said_host_process;
+    return thread;
+}
+
+// A show that rests, or has ended, is not waited for long.
+void hold_the_show(bool hold)
+{
+    if (hold) {
+        ResetEvent(show_let_go);
+        ResetEvent(show_held);
+        hold_wanted = true;
+        WaitForSingleObject(show_held, route_ms(200));
+    } else {
+        hold_wanted = false;
+        SetEvent(show_let_go);
+    }
 }
 
 BOOL WINAPI count_peek(MSG* message, HWND window, UINT first, UINT last, UINT flags)
@@ -190,6 +230,8 @@ void watch_system_calls()
     patch_import(test, "user32.dll", "MsgWaitForMultipleObjectsEx",
                  reinterpret_cast<void*>(count_wait));
     patch_import(test, "user32.dll", "PeekMessageA", reinterpret_cast<void*>(count_peek));
+    patch_import(test, "user32.dll", "GetWindowThreadProcessId",
+                 reinterpret_cast<void*>(say_window_owner));
 }
 
 // The show's thread, the test's main one.
@@ -203,6 +245,23 @@ double thread_cpu_ms(HANDLE thread)
     ULARGE_INTEGER k = {{kernel.dwLowDateTime, kernel.dwHighDateTime}};
     ULARGE_INTEGER u = {{user.dwLowDateTime, user.dwHighDateTime}};
     return (k.QuadPart + u.QuadPart) / 10000.0;
+}
+
+// The step in which the threads' clock moves (10 ms under Wine, about 15.6
+// on Windows), seen by keeping this thread busy until it moves twice.
+double thread_clock_tick_ms()
+{
+    static double tick = 0;
+    HANDLE self = GetCurrentThread();
+    for (double start = thread_cpu_ms(self), moved = start; tick == 0;) {
+        double now = thread_cpu_ms(self);
+        if (now == moved)
+            continue;
+        if (moved != start)
+            tick = now - moved;
+        moved = now;
+    }
+    return tick;
 }
 
 int thread_count()
@@ -222,7 +281,7 @@ int thread_count()
 void count_lit_pixels(Observation& seen)
 {
     RECT area = {view_left, view_top, view_left + view_width, view_top + view_height};
-    LitPixels lit = count_lit_pixels_on_screen(area, view_width / 600);
+    LitPixels lit = count_lit_pixels_on_screen(area, view_width / 600, hold_the_show);
     seen.lit_inside = lit.inside;
     seen.lit_outside = lit.outside;
 }
@@ -429,7 +488,7 @@ TEST(ShowThatCannotBeSetUp, EndsAtOnceWithAnErrorCode)
         CloseHandle(watcher);
         CloseHandle(show_over);
         EXPECT_EQ(code, show_failed);
-        EXPECT_LT(took, 1000u) << "ms before the show gave up";
+        EXPECT_LT(took, route_ms(1000)) << "ms before the show gave up";
         EXPECT_EQ(cursor_count(), cursor_before) << "the cursor stayed hidden";
         BOOL running = TRUE;
         SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
@@ -484,7 +543,8 @@ TEST(FullScreenShow, ClosingTheWindowSkipsTheClosingSequence)
     DeleteFileW(sound_path);
     // Nothing of the show waits for the sound once the window is gone.
     ASSERT_GT(seen.sound_left_at_end, 300);
-    EXPECT_LT(static_cast<int>(seen.show_ended - seen.window_gone), 300);
+    // The show may end a tick before the watcher sees the window gone.
+    EXPECT_LT(static_cast<int>(seen.show_ended - seen.window_gone), static_cast<int>(route_ms(300)));
     EXPECT_EQ(seen.threads_after, seen.threads_before) << "a thread of the show outlived it";
     EXPECT_EQ(display_notices_held, 0) << "the display notice was not given back";
     EXPECT_EQ(periods_held, 0) << "the fine timer was not given back";
@@ -545,9 +605,12 @@ void expect_rested(const RestSeen& rest, const char* why)
     SCOPED_TRACE(why);
     EXPECT_EQ(rest.frames, 0) << "frames drawn for nobody";
     EXPECT_FALSE(rest.moved) << "the animation went on";
-    EXPECT_LE(rest.cpu_ms, 20) << "ms of the show's thread while it rested";
+    // A wake to look at the queue may be charged a whole tick of the clock;
+    // a show that drew on, or spun, would use many.
+    double allowed = route_ms(2) * thread_clock_tick_ms();
+    EXPECT_LE(rest.cpu_ms, allowed) << "ms of the show's thread while it rested";
     EXPECT_EQ(rest.periods_held, 0) << "the fine timer was held";
-    EXPECT_LT(rest.back_ms, 1000u) << "the show did not go on";
+    EXPECT_LT(rest.back_ms, route_ms(1000)) << "the show did not go on";
     EXPECT_LE(rest.frames_after, frames_per_second * rest.after_ms / 1000 + 2)
         << rest.frames_after << " frames in " << rest.after_ms << " ms";
 }
@@ -607,7 +670,7 @@ TEST(FullScreenShow, InputWhileTheDisplayIsOffEndsAtOnce)
 {
     Observation seen = run_watched_show(WM_KEYDOWN, turn_the_display_off_and_press_a_key);
     ASSERT_TRUE(seen.window_found);
-    EXPECT_LT(seen.show_ended - seen.asked_to_end, 1000u) << "ms from the key to the end";
+    EXPECT_LT(seen.show_ended - seen.asked_to_end, route_ms(1000)) << "ms from the key to the end";
     EXPECT_EQ(seen.sounds_started, 0) << "the closing sound was played";
     EXPECT_LT(figure, figure_count) << "the collapse or the burst began";
     BOOL running_after = TRUE;
@@ -638,7 +701,7 @@ void double_the_dpi_and_back(Observation&)
                  reinterpret_cast<LPARAM>(&suggested));
     Sleep(200);  // a few frames at the new scale
     SetRect(&doubled_seen.view, view_left, view_top, view_left + view_width, view_top + view_height);
-    doubled_seen.lit = count_lit_pixels_on_screen(doubled_seen.view, 2);
+    doubled_seen.lit = count_lit_pixels_on_screen(doubled_seen.view, 2, hold_the_show);
     // Squares all over the large area, as a large figure leaves them.
     HDC dc = GetDC(main_window);
     PatBlt(dc, view_left, view_top, view_width, view_height, WHITENESS);
@@ -753,6 +816,67 @@ TEST(PreviewShow, RestsWhileItCannotBeSeen)
     expect_rested(preview_off_seen, "display off");
     EXPECT_EQ(display_notices_held, 0) << "the display notice was not given back";
     EXPECT_EQ(periods_held, 0) << "the fine timer was not given back";
+}
+
+struct HostEnd {
+    HANDLE process;
+    DWORD ended;  // as it was asked to end
+};
+
+// Ends the host's process once the preview is drawn; a show that does not
+// end with it is ended a few seconds later, so that its test fails.
+DWORD WINAPI end_the_host(LPVOID parameter)
+{
+    auto* host = static_cast<HostEnd*>(parameter);
+    DWORD start = GetTickCount();
+    while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
+        Sleep(5);
+    Sleep(300);
+    host->ended = GetTickCount();
+    TerminateProcess(host->process, 1);
+    if (WaitForSingleObject(show_over, route_ms(3000)) == WAIT_TIMEOUT)
+        PostMessageA(preview_host, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// The host's window stays, and answers every look the preview takes, while
+// the process it is said to belong to has ended: only the wait on that
+// process ends the show.
+TEST(PreviewShow, EndsWithItsHostsProcess)
+{
+    prepare_show();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    char command[] = "notepad.exe";
+    ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    CloseHandle(info.hThread);
+    preview_host = CreateWindowExA(0, "STATIC", "settings", WS_POPUP | WS_VISIBLE, 100, 100, 152,
+                                   112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    said_host_window = preview_host;
+    said_host_process = info.dwProcessId;
+    show_over = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HostEnd host = {info.hProcess, 0};
+    HANDLE watcher = CreateThread(nullptr, 0, end_the_host, &host, 0, nullptr);
+    run_preview(preview_host);
+    DWORD show_ended = GetTickCount();
+    SetEvent(show_over);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    CloseHandle(show_over);
+    CloseHandle(show_thread);
+    CloseHandle(info.hProcess);
+    said_host_process = 0;
+    // The preview's window goes with it, and leaves its WM_QUIT behind.
+    DestroyWindow(preview_host);
+    MSG left;
+    while (PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE))
+        continue;
+    ASSERT_NE(host.ended, 0u) << "no preview was drawn";
+    EXPECT_LT(show_ended - host.ended, route_ms(1000)) << "ms the show outlived its host";
 }
 
 struct Placement {

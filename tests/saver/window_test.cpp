@@ -69,7 +69,8 @@ TEST_F(FullScreenShow, KeepsItsSizeOnAScaledMonitor)
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - GetSystemMetrics(SM_XVIRTUALSCREEN);
     int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2 - GetSystemMetrics(SM_YVIRTUALSCREEN);
     RECT area = {left, top, left + width, top + height};
-    LitPixels lit = count_lit_pixels_on_screen(area, scale);
+    LitPixels lit =
+        count_lit_pixels_on_screen(area, scale, [this](bool hold) { hold_program(saver, hold); });
     EXPECT_GT(lit.inside, 100) << "the cloud was not drawn, at " << dpi << " DPI";
     EXPECT_EQ(lit.outside, 0) << "lit outside the drawn area of " << width << " x " << height;
     EXPECT_EQ(lit.off_grid, 0) << "points that are not squares of " << scale << " x " << scale;

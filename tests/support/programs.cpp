@@ -1,5 +1,7 @@
 #include "support/programs.h"
 
+#include <tlhelp32.h>
+
 #include <cstdlib>
 
 std::string sibling_path(const char* name)
@@ -40,6 +42,24 @@ void kill_program(Program& program)
     WaitForSingleObject(program.process, 5000);
     CloseHandle(program.process);
     program.process = nullptr;
+}
+
+void hold_program(const Program& program, bool hold)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != program.id)
+            continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (hold)
+            SuspendThread(thread);
+        else
+            ResumeThread(thread);
+        CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
 }
 
 DWORD wait_for_exit(Program& program, DWORD timeout_ms)

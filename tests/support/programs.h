@@ -23,6 +23,8 @@ bool has_exited(const Program& program, DWORD timeout_ms);
 // it: its exit code, or STILL_ACTIVE when it did not end.
 DWORD run_command(std::string command);
 void kill_program(Program& program);
+// Stops every thread of the program, or lets them go again.
+void hold_program(const Program& program, bool hold);
 // The same for a command line that the code page cannot spell.
 DWORD run_command(std::wstring command);
 // TEXT, in the code page, as UTF-16.

@@ -73,10 +73,18 @@ LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale)
     return lit;
 }
 
-LitPixels count_lit_pixels_on_screen(const RECT& area, int scale)
+LitPixels count_lit_pixels_on_screen(const RECT& area, int scale,
+                                     const std::function<void(bool)>& hold, int pictures)
 {
-    LitPixels lit = count_lit_pixels(capture_virtual_screen(), area, scale);
-    for (int picture = 1; picture < 5 && lit.off_grid != 0; ++picture)
-        lit = count_lit_pixels(capture_virtual_screen(), area, scale);
-    return lit;
+    LitPixels sum;
+    for (int picture = 0; picture < pictures; ++picture) {
+        hold(true);
+        LitPixels lit = count_lit_pixels(capture_virtual_screen(), area, scale);
+        hold(false);
+        sum.inside += lit.inside;
+        sum.outside += lit.outside;
+        sum.off_grid += lit.off_grid;
+        Sleep(50);
+    }
+    return sum;
 }

@@ -2,6 +2,7 @@
 // What the monitors show, read back pixel by pixel.
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 struct ScreenShot {
@@ -29,8 +30,10 @@ struct LitPixels {
 
 LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale);
 
-// The same for pictures of the virtual screen, AREA from its top-left corner.
-// The X server takes a large copy in bands, and a picture taken between two
-// bands of one frame shows squares cut in half: pictures are taken again, a
-// few at most, until one shows whole squares.
-LitPixels count_lit_pixels_on_screen(const RECT& area, int scale);
+// The same for pictures of the virtual screen, AREA from its top-left corner,
+// added up. Each is of one frame: HOLD(true) holds the drawing still while it
+// is taken (a picture of a frame on its way shows squares cut in half), and
+// HOLD(false) lets a few frames go by before the next. No picture is taken
+// again: a frame drawn wrong counts however rarely it comes.
+LitPixels count_lit_pixels_on_screen(const RECT& area, int scale,
+                                     const std::function<void(bool)>& hold, int pictures = 8);
