@@ -571,7 +571,7 @@ void watch_rest(RestSeen& rest, DWORD ms, void (*meanwhile)())
 {
     static StillPicture before;
     meanwhile();
-    Sleep(300);  // the frame under way, and the preview's next look
+    Sleep(route_ms(300));  // the frame under way, and the preview's next look
     std::memcpy(before.particles, particles, sizeof particles);
     before.camera = camera;
     int asked = frames_drawn;
