@@ -2,9 +2,6 @@
 
 #include "page/stale_copies.h"
 
-// A Desktop.ini is a few lines; anything far larger is not one we rewrite.
-static const DWORD s_cbLargestRecord = 1024 * 1024;
-
 static const DWORD s_dwSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
@@ -157,35 +154,22 @@ BOOL CRecordChange::Begin(const WCHAR* pszIniPath)
 BOOL CRecordChange::Read(HANDLE hFile)
 {
     BY_HANDLE_FILE_INFORMATION info;
-    BYTE* pbFile = nullptr;
-    DWORD cbRead = 0;
     BOOL bRead = GetFileInformationByHandle(hFile, &info);
     if (bRead && ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1)) {
         SetLastError(ERROR_CANT_RESOLVE_FILENAME);
         bRead = FALSE;
     }
-    if (bRead && (info.nFileSizeHigh != 0 || info.nFileSizeLow > s_cbLargestRecord)) {
+    if (bRead && info.nFileSizeHigh != 0) {
         SetLastError(ERROR_INVALID_DATA);
         bRead = FALSE;
     }
-    if (bRead) {
-        pbFile = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, info.nFileSizeLow + 1));
-        bRead = pbFile && ReadFile(hFile, pbFile, info.nFileSizeLow, &cbRead, nullptr) &&
-                cbRead == info.nFileSizeLow;
-    }
-    if (bRead && !DecodeRecord(pbFile, cbRead, &m_text, &m_encoding)) {
-        SetLastError(ERROR_INVALID_DATA);
-        bRead = FALSE;
-    }
+    if (bRead)
+        bRead = ReadRecordText(hFile, info.nFileSizeLow, &m_text, &m_encoding);
     if (!bRead)
-        Fail();
-    if (pbFile)
-        HeapFree(GetProcessHeap(), 0, pbFile);
-    if (bRead) {
-        m_record = info;
-        m_dwAttributes = info.dwFileAttributes;
-    }
-    return bRead;
+        return Fail();
+    m_record = info;
+    m_dwAttributes = info.dwFileAttributes;
+    return TRUE;
 }
 
 BOOL CRecordChange::Set(const WCHAR* pszSection, const WCHAR* pszKey, const WCHAR* pszValue)

@@ -1,5 +1,7 @@
 #include "page/record_encoding.h"
 
+const DWORD g_cbLargestRecord = 1024 * 1024;
+
 static const BYTE s_abUtf8Mark[] = {0xEF, 0xBB, 0xBF};
 static const BYTE s_abUtf16Mark[] = {0xFF, 0xFE};
 static const BYTE s_abUtf16BigEndianMark[] = {0xFE, 0xFF};
@@ -132,6 +134,27 @@ BOOL DecodeRecord(const BYTE* pbFile, DWORD cbFile, CRecordText* pText, RecordEn
         bDecoded = DecodeBytes(GetACP(), pbFile, cbFile, pText);
     }
     return bDecoded && !HoldsNul(*pText) && GivesBack(*pText, *pEncoding, pbFile, cbFile);
+}
+
+BOOL ReadRecordText(HANDLE hFile, DWORD cbFile, CRecordText* pText, RecordEncoding* pEncoding)
+{
+    if (cbFile > g_cbLargestRecord) {
+        SetLastError(ERROR_INVALID_DATA);
+        return FALSE;
+    }
+    BYTE* pbFile = static_cast<BYTE*>(Allocate(cbFile));
+    if (!pbFile) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    DWORD cbRead = 0;
+    BOOL bRead = ReadFile(hFile, pbFile, cbFile, &cbRead, nullptr);
+    if (bRead && (cbRead != cbFile || !DecodeRecord(pbFile, cbRead, pText, pEncoding))) {
+        SetLastError(ERROR_INVALID_DATA);
+        bRead = FALSE;
+    }
+    HeapFree(GetProcessHeap(), 0, pbFile);
+    return bRead;
 }
 
 BOOL EncodeRecord(const CRecordText& text, RecordEncoding* pEncoding, BYTE** ppbFile, DWORD* pcbFile)

@@ -7,9 +7,6 @@
 // (in the 100-ns units of a file time).
 static const ULONGLONG s_ullStaleAge = 60ull * 60 * 10000000;
 
-// Larger than any copy of a record we would write.
-static const DWORD s_cbLargestCopy = 1024 * 1024;
-
 static BOOL IsHexDigit(WCHAR ch)
 {
     return (ch >= L'0' && ch <= L'9') || (ch >= L'A' && ch <= L'F');
@@ -43,17 +40,10 @@ static BOOL HoldsOurSection(const WCHAR* pszPath)
                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;
-    DWORD cbFile = GetFileSize(hFile, nullptr);
-    BOOL bOurs = FALSE;
-    BYTE* pbFile = cbFile <= s_cbLargestCopy ? static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, cbFile + 1)) : nullptr;
-    if (pbFile) {
-        DWORD cbRead = 0;
-        CRecordText text;
-        RecordEncoding encoding = RecordCodePage;
-        bOurs = ReadFile(hFile, pbFile, cbFile, &cbRead, nullptr) && cbRead == cbFile &&
-                DecodeRecord(pbFile, cbRead, &text, &encoding) && text.HasSection(g_szSectionIcons);
-        HeapFree(GetProcessHeap(), 0, pbFile);
-    }
+    CRecordText text;
+    RecordEncoding encoding = RecordCodePage;
+    BOOL bOurs = ReadRecordText(hFile, GetFileSize(hFile, nullptr), &text, &encoding) &&
+                 text.HasSection(g_szSectionIcons);
     CloseHandle(hFile);
     return bOurs;
 }

@@ -16,7 +16,7 @@ BOOL QueryValueText(HKEY hKey, const char* pszValue, char* pszText, DWORD cbText
     return TRUE;
 }
 
-int ParseDecimal(const char* pszText)
+template <typename Char> static int ParseDecimalText(const Char* pszText)
 {
     while (*pszText == ' ' || *pszText == '\t')
         ++pszText;
@@ -32,6 +32,16 @@ int ParseDecimal(const char* pszText)
         }
     }
     return static_cast<int>(bNegative ? -nValue : nValue);
+}
+
+int ParseDecimal(const char* pszText)
+{
+    return ParseDecimalText(pszText);
+}
+
+int ParseDecimal(const WCHAR* pszText)
+{
+    return ParseDecimalText(pszText);
 }
 
 BOOL ParseIconLocation(const char* pszText, char* pszFile, int* pnIndex)

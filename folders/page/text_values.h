@@ -1,6 +1,7 @@
 #pragma once
 // Reading registry values as text into fixed buffers, and the number rule
-// that the page applies to such text.
+// applied to such text and to the record's numbers, as the profile services
+// read a number.
 #include <windows.h>
 
 // Reads a value of any type as text into pszText (cbText bytes) and ends it
@@ -11,6 +12,7 @@ BOOL QueryValueText(HKEY hKey, const char* pszValue, char* pszText, DWORD cbText
 // Leading blanks, an optional sign, then decimal digits up to the first
 // non-digit; no digits give 0. Saturates instead of overflowing.
 int ParseDecimal(const char* pszText);
+int ParseDecimal(const WCHAR* pszText);
 
 // Splits "file,index": the file is the text before the first comma, the index
 // the number after the last one. FALSE (outputs untouched) when there is no

@@ -1,5 +1,7 @@
 #include "server/icon_handler.h"
 
+#include "page/record_encoding.h"
+#include "page/text_values.h"
 #include "server/icon_origin.h"
 #include "server/module.h"
 #include "server/record.h"
@@ -99,26 +101,50 @@ void CFolderIconHandler::UseDefaults(const WCHAR* pszLibrary)
     m_nAnimateLarge = s_nDefaultAnimateLarge;
 }
 
+// The record is read whole, once: the shell asks for every customized
+// folder it shows, and each profile read would open the file again. A record
+// that cannot be read, or whose bytes give no exact text, reads as empty.
+static void LoadRecordText(const WCHAR* pszIniPath, CRecordText* pText)
+{
+    HANDLE hFile = CreateFileW(pszIniPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    RecordEncoding encoding = RecordCodePage;
+    if (!ReadRecordText(hFile, GetFileSize(hFile, nullptr), pText, &encoding))
+        pText->Adopt(nullptr, 0);
+    CloseHandle(hFile);
+}
+
 // The shell is given the name with its environment strings expanded: the
-// name that was judged. One too long to read whole, or to expand, counts as
-// missing.
-static void ReadIconFile(const WCHAR* pszKey, const WCHAR* pszLibrary, WCHAR* pszFile, const WCHAR* pszIniPath)
+// name that was judged. An empty name, or one too long to read whole or to
+// expand, counts as missing.
+static void ReadIconFile(const CRecordText& text, const WCHAR* pszKey, const WCHAR* pszLibrary, WCHAR* pszFile)
 {
     WCHAR szName[MAX_PATH];
-    if (!ReadIconFileName(pszKey, pszLibrary, szName, pszIniPath) || !ExpandIconFileName(szName, pszFile))
+    if (!text.Get(g_szSectionIcons, pszKey, szName, MAX_PATH) || !szName[0] || !ExpandIconFileName(szName, pszFile))
         lstrcpynW(pszFile, pszLibrary, MAX_PATH);
+}
+
+// As the profile services read a number: a missing or empty value gives the
+// default, and the digits before any other character give the number.
+static int ReadIconNumber(const CRecordText& text, const WCHAR* pszKey, int nDefault)
+{
+    WCHAR szValue[MAX_PATH];
+    if (!text.Get(g_szSectionIcons, pszKey, szValue, MAX_PATH) || !szValue[0])
+        return nDefault;
+    return ParseDecimal(szValue);
 }
 
 void CFolderIconHandler::ReadRecord(const WCHAR* pszLibrary)
 {
-    ReadIconFile(g_szKeyIconFileClosed, pszLibrary, m_szFileClosed, m_szIniPath);
-    m_nIndexClosed = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexClosed, g_nLibraryIndexClosed,
-                                           m_szIniPath);
-    ReadIconFile(g_szKeyIconFileOpened, pszLibrary, m_szFileOpened, m_szIniPath);
-    m_nIndexOpened = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyIndexOpened, g_nLibraryIndexOpened,
-                                           m_szIniPath);
-    m_nAnimateLarge = GetPrivateProfileIntW(g_szSectionIcons, g_szKeyAnimateLarge, s_nDefaultAnimateLarge,
-                                            m_szIniPath);
+    CRecordText text;
+    LoadRecordText(m_szIniPath, &text);
+    ReadIconFile(text, g_szKeyIconFileClosed, pszLibrary, m_szFileClosed);
+    m_nIndexClosed = ReadIconNumber(text, g_szKeyIndexClosed, g_nLibraryIndexClosed);
+    ReadIconFile(text, g_szKeyIconFileOpened, pszLibrary, m_szFileOpened);
+    m_nIndexOpened = ReadIconNumber(text, g_szKeyIndexOpened, g_nLibraryIndexOpened);
+    m_nAnimateLarge = ReadIconNumber(text, g_szKeyAnimateLarge, s_nDefaultAnimateLarge);
 }
 
 // The library's own file needs no judging, and a name the closed icon

@@ -142,15 +142,39 @@ TEST_F(IconHandler, LibraryCarriesTheDefaultPair)
     }
 }
 
+// Records as we write them and as other programs or hands leave them: read
+// as the profile services read them.
 TEST_F(IconHandler, RecordValuesAreAnswered)
 {
-    ScratchFolder folder;
-    folder.write_record(customized_record(
+    const std::string ours = customized_record(
         "IconFileClosed=C:\\icons\\closed.ico\r\nIndexClosed=5\r\n"
-        "IconFileOpened=C:\\icons\\open file.dll\r\nIndexOpened=-7\r\nAnimateLarge=0\r\n"));
-    load(folder.path());
-    expect_location(0, "C:\\icons\\closed.ico", 5, "closed");
-    expect_location(GIL_OPENICON, "C:\\icons\\open file.dll", -7, "open");
+        "IconFileOpened=C:\\icons\\open file.dll\r\nIndexOpened=-7\r\nAnimateLarge=0\r\n");
+    const std::string by_hand = customized_record(
+        "  iconfileclosed = \"C:\\icons\\closed.ico\" \r\nINDEXCLOSED= 5th\r\n"
+        "IconFileOpened='C:\\icons\\open file.dll'\r\nIndexOpened=-7\r\nAnimateLarge=0\r\n");
+    struct Case {
+        const char* what;
+        std::string record;
+        std::string closed;
+        int closed_index;
+        std::string opened;
+        int opened_index;
+    } cases[] = {
+        {"as we write it", ours, "C:\\icons\\closed.ico", 5, "C:\\icons\\open file.dll", -7},
+        {"UTF-16", utf16_file(ours), "C:\\icons\\closed.ico", 5, "C:\\icons\\open file.dll", -7},
+        {"by hand", by_hand, "C:\\icons\\closed.ico", 5, "C:\\icons\\open file.dll", -7},
+        {"empty values", customized_record("IconFileClosed=\r\nIndexClosed=\r\nIconFileOpened\r\n"),
+         library_path, 2, library_path, 3},
+        {"8-bit text with a NUL", customized_record("IconFileClosed=C:\\x.ico\r\nIndexClosed=5\r\n") + '\0',
+         library_path, 2, library_path, 3},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        folder.write_record(c.record);
+        load(folder.path());
+        expect_location(0, c.closed, c.closed_index, c.what);
+        expect_location(GIL_OPENICON, c.opened, c.opened_index, c.what);
+    }
 }
 
 // A file name of the full 259 characters comes back whole; one character

@@ -33,16 +33,6 @@ std::wstring read_ini(const std::wstring& ini, const wchar_t* section, const wch
     return value;
 }
 
-std::string utf16_file(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
 std::string ascii_from_utf16_file(const std::string& bytes)
 {
     if (bytes.compare(0, 2, "\xFF\xFE") != 0)

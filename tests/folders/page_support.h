@@ -15,7 +15,6 @@ std::string read_file(const std::string& path);
 std::string read_ini(const std::string& ini, const char* section, const char* key);
 std::wstring read_ini(const std::wstring& ini, const wchar_t* section, const wchar_t* key);
 // UTF-16LE with its byte-order mark, as the shell writes Desktop.ini.
-std::string utf16_file(const std::string& ascii);
 std::string ascii_from_utf16_file(const std::string& bytes);
 
 // The selection as the shell hands it over: CF_HDROP with the given names.

@@ -182,3 +182,13 @@ std::string customized_record(const std::string& icon_lines)
 {
     return "[.ShellClassInfo]\r\nCLSID={5E676C24-194A-11d1-9FCB-4854E821E610}\r\n[QXIcons]\r\n" + icon_lines;
 }
+
+std::string utf16_file(const std::string& ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}

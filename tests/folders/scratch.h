@@ -76,3 +76,6 @@ std::string narrow(const std::wstring& text);
 
 // A record that names the class, with the given lines of the icon section.
 std::string customized_record(const std::string& icon_lines);
+// ASCII text as a UTF-16 file, little-endian after its mark, as the shell
+// writes Desktop.ini.
+std::string utf16_file(const std::string& ascii);
