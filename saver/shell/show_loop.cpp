@@ -11,12 +11,12 @@
 
 std::atomic<unsigned> frames_drawn;
 
-namespace {
-
 // How often the preview looks whether it can be seen: nothing tells a child
 // window that its host was hidden or minimized.
-const DWORD preview_look_ms = 250;
+static const DWORD preview_look_ms = 250;
 const unsigned preview_look_frames = frames_per_second * preview_look_ms / 1000;
+
+namespace {
 
 enum Wake { wake_due, wake_messages, wake_host_ended };
 

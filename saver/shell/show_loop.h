@@ -10,6 +10,9 @@
 
 // Frames drawn since the program started, for those who watch the pace.
 extern std::atomic<unsigned> frames_drawn;
+// While it draws, the preview looks whether it can be seen after every frame
+// whose count is a multiple of this.
+extern const unsigned preview_look_frames;
 
 // Shows the saver window and runs the show until its window is destroyed
 // (or, in preview, its host has gone), or until the show has finished and its

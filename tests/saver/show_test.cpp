@@ -566,12 +566,30 @@ struct StillPicture {
     Point3D camera;
 };
 
+// Until the preview's next look, which comes frames after the last: a
+// loaded machine draws them slowly. A show that has drawn nothing for a
+// while already rests.
+void wait_for_the_next_look()
+{
+    unsigned look = (frames_drawn / preview_look_frames + 1) * preview_look_frames;
+    unsigned seen = frames_drawn;
+    DWORD last_frame = GetTickCount();
+    while (frames_drawn < look && GetTickCount() - last_frame < route_ms(300)) {
+        Sleep(5);
+        if (frames_drawn != seen) {
+            seen = frames_drawn;
+            last_frame = GetTickCount();
+        }
+    }
+    Sleep(route_ms(50));  // the look itself
+}
+
 // Watches the show rest for MS once MEANWHILE has happened.
 void watch_rest(RestSeen& rest, DWORD ms, void (*meanwhile)())
 {
     static StillPicture before;
     meanwhile();
-    Sleep(route_ms(300));  // the frame under way, and the preview's next look
+    wait_for_the_next_look();
     std::memcpy(before.particles, particles, sizeof particles);
     before.camera = camera;
     int asked = frames_drawn;
