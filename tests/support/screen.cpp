@@ -1,5 +1,7 @@
 #include "support/screen.h"
 
+#include <algorithm>
+
 namespace {
 
 bool one_colour_square(const ScreenShot& shot, int left, int top, int size)
@@ -81,7 +83,7 @@ LitPixels count_lit_pixels_on_screen(const RECT& area, int scale,
         hold(true);
         LitPixels lit = count_lit_pixels(capture_virtual_screen(), area, scale);
         hold(false);
-        sum.inside += lit.inside;
+        sum.inside = picture == 0 ? lit.inside : std::min(sum.inside, lit.inside);
         sum.outside += lit.outside;
         sum.off_grid += lit.off_grid;
         Sleep(50);

@@ -30,8 +30,9 @@ struct LitPixels {
 
 LitPixels count_lit_pixels(const ScreenShot& shot, const RECT& area, int scale);
 
-// The same for pictures of the virtual screen, AREA from its top-left corner,
-// added up. Each is of one frame: HOLD(true) holds the drawing still while it
+// The same for pictures of the virtual screen, AREA from its top-left corner:
+// the fewest lit inside in any one picture, and the rest added up. Each is of
+// one frame: HOLD(true) holds the drawing still while it
 // is taken (a picture of a frame on its way shows squares cut in half), and
 // HOLD(false) lets a few frames go by before the next. No picture is taken
 // again: a frame drawn wrong counts however rarely it comes.
