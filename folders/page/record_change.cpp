@@ -159,12 +159,8 @@ BOOL CRecordChange::Read(HANDLE hFile)
         SetLastError(ERROR_CANT_RESOLVE_FILENAME);
         bRead = FALSE;
     }
-    if (bRead && info.nFileSizeHigh != 0) {
-        SetLastError(ERROR_INVALID_DATA);
-        bRead = FALSE;
-    }
     if (bRead)
-        bRead = ReadRecordText(hFile, info.nFileSizeLow, &m_text, &m_encoding);
+        bRead = ReadRecordText(hFile, &m_text, &m_encoding);
     if (!bRead)
         return Fail();
     m_record = info;

@@ -136,12 +136,16 @@ BOOL DecodeRecord(const BYTE* pbFile, DWORD cbFile, CRecordText* pText, RecordEn
     return bDecoded && !HoldsNul(*pText) && GivesBack(*pText, *pEncoding, pbFile, cbFile);
 }
 
-BOOL ReadRecordText(HANDLE hFile, DWORD cbFile, CRecordText* pText, RecordEncoding* pEncoding)
+BOOL ReadRecordText(HANDLE hFile, CRecordText* pText, RecordEncoding* pEncoding)
 {
-    if (cbFile > g_cbLargestRecord) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(hFile, &size))
+        return FALSE;
+    if (size.QuadPart > g_cbLargestRecord) {
         SetLastError(ERROR_INVALID_DATA);
         return FALSE;
     }
+    DWORD cbFile = size.LowPart;
     BYTE* pbFile = static_cast<BYTE*>(Allocate(cbFile));
     if (!pbFile) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);

@@ -19,11 +19,11 @@ extern const DWORD g_cbLargestRecord;
 // FALSE when the bytes do not give the text exactly (or for want of memory).
 BOOL DecodeRecord(const BYTE* pbFile, DWORD cbFile, CRecordText* pText, RecordEncoding* pEncoding);
 
-// Reads the cbFile bytes of an open record, at most g_cbLargestRecord, and
-// decodes them. FALSE, with the reason as the last error, when they cannot
-// all be read (ERROR_INVALID_DATA when the file was shorter) or do not give
-// the text exactly (ERROR_INVALID_DATA).
-BOOL ReadRecordText(HANDLE hFile, DWORD cbFile, CRecordText* pText, RecordEncoding* pEncoding);
+// Reads the whole of an open record, at most g_cbLargestRecord bytes, and
+// decodes it. FALSE, with the reason as the last error, when it cannot all be
+// read, or is larger, shrank meanwhile or does not give the text exactly
+// (ERROR_INVALID_DATA).
+BOOL ReadRecordText(HANDLE hFile, CRecordText* pText, RecordEncoding* pEncoding);
 
 // Into a process-heap block for the caller to free; *pEncoding tells what
 // the bytes became. FALSE when the text has no exact form (or for want of

@@ -42,7 +42,7 @@ static BOOL HoldsOurSection(const WCHAR* pszPath)
         return FALSE;
     CRecordText text;
     RecordEncoding encoding = RecordCodePage;
-    BOOL bOurs = ReadRecordText(hFile, GetFileSize(hFile, nullptr), &text, &encoding) &&
+    BOOL bOurs = ReadRecordText(hFile, &text, &encoding) &&
                  text.HasSection(g_szSectionIcons);
     CloseHandle(hFile);
     return bOurs;

@@ -111,7 +111,7 @@ static void LoadRecordText(const WCHAR* pszIniPath, CRecordText* pText)
     if (hFile == INVALID_HANDLE_VALUE)
         return;
     RecordEncoding encoding = RecordCodePage;
-    if (!ReadRecordText(hFile, GetFileSize(hFile, nullptr), pText, &encoding))
+    if (!ReadRecordText(hFile, pText, &encoding))
         pText->Adopt(nullptr, 0);
     CloseHandle(hFile);
 }
