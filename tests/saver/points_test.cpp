@@ -11,6 +11,17 @@ protected:
     static void SetUpTestSuite() { build_trig_tables(); }
 };
 
+// All six coordinates at once; each mismatch is told on its own.
+void expect_coordinates(const Point3D& p, int x, int y, int z, int dist, int theta, int phi)
+{
+    EXPECT_EQ(p.x, x);
+    EXPECT_EQ(p.y, y);
+    EXPECT_EQ(p.z, z);
+    EXPECT_EQ(p.dist, dist);
+    EXPECT_EQ(p.theta, theta);
+    EXPECT_EQ(p.phi, phi);
+}
+
 void expect_cached_values_match(const Point3D& p)
 {
     EXPECT_EQ(p.sin_theta, sin_table[p.theta]) << "theta " << p.theta;
@@ -62,12 +73,7 @@ TEST_F(Points, CartesianToPolar)
         p.param = 0x5A5A5A;
         point_set_cartesian(p, c.x, c.y, c.z);
         SCOPED_TRACE(testing::Message() << "(" << c.x << ", " << c.y << ", " << c.z << ")");
-        EXPECT_EQ(p.x, c.x);
-        EXPECT_EQ(p.y, c.y);
-        EXPECT_EQ(p.z, c.z);
-        EXPECT_EQ(p.dist, c.dist);
-        EXPECT_EQ(p.theta, c.theta);
-        EXPECT_EQ(p.phi, c.phi);
+        expect_coordinates(p, c.x, c.y, c.z, c.dist, c.theta, c.phi);
         EXPECT_EQ(p.param, 0x5A5A5A) << "param travels untouched";
         expect_cached_values_match(p);
     }
@@ -94,12 +100,7 @@ TEST_F(Points, PolarToCartesian)
         point_set_polar(p, c.dist, c.theta, c.phi);
         SCOPED_TRACE(testing::Message() << "dist " << c.dist << " theta " << c.theta
                                         << " phi " << c.phi);
-        EXPECT_EQ(p.x, c.x);
-        EXPECT_EQ(p.y, c.y);
-        EXPECT_EQ(p.z, c.z);
-        EXPECT_EQ(p.dist, c.dist);
-        EXPECT_EQ(p.theta, c.theta);
-        EXPECT_EQ(p.phi, c.phi);
+        expect_coordinates(p, c.x, c.y, c.z, c.dist, c.theta, c.phi);
         expect_cached_values_match(p);
     }
 }
@@ -108,19 +109,9 @@ TEST_F(Points, CylindricalRoundsTheCircleAndDerivesTheAngles)
 {
     Point3D p{};
     point_set_cylindrical(p, 10, 90, 5);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(p.y, 10);
-    EXPECT_EQ(p.z, 5);
-    EXPECT_EQ(p.dist, 11);
-    EXPECT_EQ(p.theta, 90);
-    EXPECT_EQ(p.phi, 63);
-
+    expect_coordinates(p, 0, 10, 5, 11, 90, 63);
     point_set_cylindrical(p, 100, 45, -3);
-    EXPECT_EQ(p.x, 71);
-    EXPECT_EQ(p.y, 71);
-    EXPECT_EQ(p.z, -3);
-    EXPECT_EQ(p.theta, 45);
-    EXPECT_EQ(p.phi, 92);
+    expect_coordinates(p, 71, 71, -3, 100, 45, 92);
 }
 
 enum class Turn { rotate_theta, rotate_phi, set_theta, set_phi };
