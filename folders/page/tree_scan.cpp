@@ -41,6 +41,29 @@ BOOL IsScannedDirectory(const WIN32_FIND_DATAW& fd)
     return fd.cFileName[0] != L'.' && IsFollowedDirectory(fd.dwFileAttributes, fd.dwReserved0);
 }
 
+// Hands each entry of the directory to VISIT, in listing order, while it
+// answers TRUE; FALSE once it has stopped the listing. A directory that
+// cannot be listed has no entries. The tag is read only for reparse points;
+// a listing that does not write it leaves 0, never a stale tag.
+template <typename Visit> BOOL ForEachEntry(const WCHAR* pszDirectory, Visit visit)
+{
+    WCHAR szPattern[MAX_PATH];
+    if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
+        return TRUE;
+    WIN32_FIND_DATAW fd;
+    fd.dwReserved0 = 0;
+    HANDLE hFind = FindFirstFileW(szPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return TRUE;
+    BOOL bGoOn = TRUE;
+    do {
+        bGoOn = visit(fd);
+        fd.dwReserved0 = 0;
+    } while (bGoOn && FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+    return bGoOn;
+}
+
 // A record whose text is not here yet is never read: the read alone would
 // make a cloud drive download it.
 BOOL IsRecordFile(const WIN32_FIND_DATAW& fd)
@@ -93,40 +116,16 @@ BOOL ClearCustomizationsInTree(const WCHAR* pszDirectory, CScanObserver* pObserv
 {
     if (!pObserver->Entering(pszDirectory))
         return FALSE;
-    WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
-        return TRUE;
-    // The tag is read only for reparse points; a listing that does not
-    // write it leaves 0, never a stale tag.
-    WIN32_FIND_DATAW fd;
-    fd.dwReserved0 = 0;
-    HANDLE hFind = FindFirstFileW(szPattern, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return TRUE;
-    BOOL bGoOn = TRUE;
-    do {
-        bGoOn = ClearEntry(pszDirectory, fd, pObserver);
-        fd.dwReserved0 = 0;
-    } while (bGoOn && FindNextFileW(hFind, &fd));
-    FindClose(hFind);
-    return bGoOn;
+    return ForEachEntry(pszDirectory,
+                        [&](const WIN32_FIND_DATAW& fd) { return ClearEntry(pszDirectory, fd, pObserver); });
 }
 
 UINT CountScannedFolders(const WCHAR* pszDirectory)
 {
-    WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszDirectory, c_szListPattern, szPattern))
-        return 0;
-    WIN32_FIND_DATAW fd;
-    fd.dwReserved0 = 0;
-    HANDLE hFind = FindFirstFileW(szPattern, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
     UINT cFolders = 0;
-    do {
+    ForEachEntry(pszDirectory, [&](const WIN32_FIND_DATAW& fd) {
         cFolders += IsScannedDirectory(fd) ? 1 : 0;
-        fd.dwReserved0 = 0;
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
+        return TRUE;
+    });
     return cFolders;
 }
