@@ -302,15 +302,22 @@ void tell_display_state(DWORD state, const GUID& display = console_display)
 // Set once the show has returned.
 HANDLE show_over;
 
+// Until the show's window, or the preview's, shows: false when none came
+// within ten seconds.
+bool wait_for_the_window()
+{
+    DWORD start = GetTickCount();
+    while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
+        Sleep(5);
+    return main_window != nullptr;
+}
+
 // Runs beside the show: watches it for a second, then ends it with a key
 // press or a close.
 DWORD WINAPI watch_then_end_show(LPVOID parameter)
 {
     auto* seen = static_cast<Observation*>(parameter);
-    DWORD start = GetTickCount();
-    while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
-        Sleep(5);
-    seen->window_found = main_window != nullptr;
+    seen->window_found = wait_for_the_window();
     if (!seen->window_found)
         return 0;
     int first = frames_drawn, waits = waits_made, peeks = peeks_made;
@@ -771,6 +778,13 @@ TEST(FullScreenShow, DrawsOneFramePerDisplayFrame)
 
 HWND preview_host;
 bool preview_found;
+
+// The settings' window that hosts the small preview, at its size.
+HWND make_settings_host()
+{
+    return CreateWindowExA(0, "STATIC", "settings", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
 RestSeen preview_hidden_seen, preview_minimized_seen, preview_off_seen;
 
 void hide_the_host()
@@ -790,10 +804,7 @@ void turn_the_display_off()
 
 DWORD WINAPI watch_the_preview(LPVOID)
 {
-    DWORD start = GetTickCount();
-    while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
-        Sleep(5);
-    preview_found = main_window != nullptr;
+    preview_found = wait_for_the_window();
     if (preview_found) {
         watch_rest(preview_hidden_seen, 1000, hide_the_host);
         ShowWindow(preview_host, SW_SHOWNOACTIVATE);
@@ -815,8 +826,7 @@ TEST(PreviewShow, RestsWhileItCannotBeSeen)
 {
     prepare_show();
     DPI_AWARENESS_CONTEXT ours = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
-    preview_host = CreateWindowExA(0, "STATIC", "settings", WS_POPUP | WS_VISIBLE, 100, 100, 152,
-                                   112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    preview_host = make_settings_host();
     DPI_AWARENESS_CONTEXT host_awareness = GetWindowDpiAwarenessContext(preview_host);
     // Per-monitor aware, as the show's own process is.
     ASSERT_TRUE(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE));
@@ -846,9 +856,7 @@ struct HostEnd {
 DWORD WINAPI end_the_host(LPVOID parameter)
 {
     auto* host = static_cast<HostEnd*>(parameter);
-    DWORD start = GetTickCount();
-    while (!(main_window && IsWindowVisible(main_window)) && GetTickCount() - start < 10000)
-        Sleep(5);
+    wait_for_the_window();
     Sleep(300);
     host->ended = GetTickCount();
     TerminateProcess(host->process, 1);
@@ -872,8 +880,7 @@ TEST(PreviewShow, EndsWithItsHostsProcess)
     ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &info));
     CloseHandle(info.hThread);
-    preview_host = CreateWindowExA(0, "STATIC", "settings", WS_POPUP | WS_VISIBLE, 100, 100, 152,
-                                   112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    preview_host = make_settings_host();
     said_host_window = preview_host;
     said_host_process = info.dwProcessId;
     show_over = CreateEventA(nullptr, TRUE, FALSE, nullptr);
